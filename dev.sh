@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, then starts korvel (`run`) or runs every
+# test (`test`). With CI=true warnings are errors and the tests run a second
+# time in an AddressSanitizer + UndefinedBehaviorSanitizer build.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
+          xvfb xauth fonts-dejavu-core)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    local sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    echo "Installing: ${missing[*]}"
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build() {  # build DIR [cmake options...]
+    local dir=$1; shift
+    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake --build "$dir" -j "$(nproc)"
+}
+
+werror=OFF
+[ "${CI:-}" = true ] && werror=ON
+
+case "${1:-}" in
+    run)
+        install_missing
+        build build -DCMAKE_BUILD_TYPE=Release -DKORVEL_WERROR=$werror
+        exec ./build/app/korvel
+        ;;
+    test)
+        install_missing
+        if [ "${CI:-}" = true ]; then
+            build build-san -DCMAKE_BUILD_TYPE=Debug -DKORVEL_WERROR=ON -DKORVEL_SANITIZE=ON -DKORVEL_BENCH=OFF
+            (cd build-san && ctest --output-on-failure -j "$(nproc)")
+        fi
+        build build -DCMAKE_BUILD_TYPE=Release -DKORVEL_WERROR=$werror
+        cd build && exec ctest --output-on-failure -j "$(nproc)"
+        ;;
+    *)
+        echo "usage: $0 run|test" >&2
+        exit 2
+        ;;
+esac
