@@ -41,7 +41,6 @@ void OutputFile::Write(std::string_view bytes) {
 void OutputFile::Commit() {
     int error = writeError_;
     if (!error && std::fflush(file_) != 0) error = errno;
-    if (!error && ::fsync(::fileno(file_)) != 0) error = errno;
     const int closed = std::fclose(file_);
     file_ = nullptr;
     if (!error && closed != 0) error = errno;

@@ -20,7 +20,7 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     void Write(std::string_view bytes);
-    // Flushes the file to disk and renames it to the target. Throws
+    // Closes the file and renames it to the target. Throws
     // std::filesystem::filesystem_error when any of that fails.
     void Commit();
 
