@@ -282,8 +282,11 @@ struct Tally {
 int RunBatch(const Options& options, BatchStreams& streams) {
     const std::size_t rowCount = CheckInput(options);
     const bool needDir = !options.summaryOnly || !options.summary;
-    if (needDir) MakeOutputDir(options.outputDir);
     const fs::path summaryPath = options.summary ? *options.summary : options.outputDir / "summary.csv";
+    if (std::error_code ec; fs::equivalent(options.input, summaryPath, ec)) {
+        throw InputError("сводка «" + summaryPath.string() + "» заменила бы входной файл");
+    }
+    if (needDir) MakeOutputDir(options.outputDir);
 
     std::optional<OutputFile> summaryFile;
     try {

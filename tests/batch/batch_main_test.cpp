@@ -238,7 +238,7 @@ TEST_F(Batch, FailedRowsAreMarkedAndLeftOutOfTheTotals) {
 
     // Totals: M of the two ok rows only, summed in row order.
     ASSERT_EQ(Run({Input(rows).string(), "-o", out.string(), "--decimal-separator", ","}), kExitSomeRowsFailed);
-    const std::vector<std::string>& totals = Summary(out / "summary.csv", ';').back();
+    const std::vector<std::string> totals = Summary(out / "summary.csv", ';').back();
     EXPECT_EQ(totals[0], "итого");
     const CalcResults first = RunInWindow(rows[0], ',').calc->results;
     const CalcResults last = RunInWindow(rows[6], ',').calc->results;
@@ -307,6 +307,7 @@ TEST_F(Batch, UsageAndFileSystemErrorsExitWithTwo) {
         {{(dir_ / "missing.csv").string()}, "missing.csv"},
         {{input, "-o", (dir_ / "plain-file" / "sub").string()}, "plain-file"},
         {{input, "--summary", (dir_ / "no-such-dir" / "s.csv").string(), "--summary-only"}, "s.csv"},
+        {{input, "--summary", input}, "in.csv"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Run(c.args), kExitBadInput) << ::testing::PrintToString(c.args);
