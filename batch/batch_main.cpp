@@ -87,7 +87,8 @@ struct ColumnMap {
     std::size_t fieldCount = 0;
 };
 
-std::string Lowered(std::string_view text) {
+// A header name as it is matched: blanks around it dropped, ASCII in lower case.
+std::string ColumnKey(std::string_view text) {
     std::size_t begin = 0, end = text.size();
     while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
     while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
@@ -120,7 +121,7 @@ ColumnMap MapColumns(const CsvRecord& header, const fs::path& file) {
     map.fieldCount = header.fields.size();
     map.headerNames = header.fields;
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
-        const std::string name = Lowered(header.fields[i]);
+        const std::string name = ColumnKey(header.fields[i]);
         for (std::size_t c = 0; c < kColumnCount; ++c) {
             if (name != kColumnNames[c]) continue;
             if (map.position[c]) {
@@ -139,8 +140,7 @@ ColumnMap MapColumns(const CsvRecord& header, const fs::path& file) {
     }
     if (!missing.empty()) {
         throw InputError(Where(file, header.line, 0, nullptr) + ": в заголовке нет столбцов: " + missing +
-                         " (обязательны source, brand, consumption, hours, minutes, days; разделитель '" +
-                         std::string(1, ';') + "' или ',')");
+                         " (обязательны source, brand, consumption, hours, minutes, days; разделитель ';' или ',')");
     }
     return map;
 }
