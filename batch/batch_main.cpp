@@ -326,7 +326,7 @@ int RunBatch(const Options& options, BatchStreams& streams) {
             if (record.IsBlank()) continue;
             CheckFieldCount(record, columns, options.input);
             FillRow(record, columns, row);
-            reportPath = options.outputDir / ReportFileName(tally.records, width, row.source);
+            if (!options.summaryOnly) reportPath = options.outputDir / ReportFileName(tally.records, width, row.source);
             ++tally.computed;
 
             const StationOutcome outcome = RunStation(row, options.separator, writeReport, reportPath);

@@ -5,8 +5,11 @@
 namespace korvel::batch {
 
 void AppendCsvField(std::string& out, std::string_view text, char delimiter) {
-    const bool quote = text.find_first_of(std::string{delimiter, '"', '\n', '\r'}) != std::string_view::npos ||
-                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    bool quote = !text.empty() && (text.front() == ' ' || text.back() == ' ');
+    for (std::size_t i = 0; i < text.size() && !quote; ++i) {
+        const char c = text[i];
+        quote = c == delimiter || c == '"' || c == '\n' || c == '\r';
+    }
     if (!quote) {
         out.append(text);
         return;
