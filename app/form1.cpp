@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -82,25 +83,47 @@ constexpr ModeRow kModeRows[] = {
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-// Whether every caption is whole in its fixed box with this font: labels
-// wrapped to their width must not run past their height, and the button
-// caption must fit on one line.
-bool CaptionsFit(const QFont& font) {
-    const QFontMetrics metrics(font);
+// Where the ink of a text drawn into a box of the given width ends: the
+// first row and column below and right of every painted pixel.
+QSize InkExtent(const QFont& font, const QString& text, int width, int flags) {
+    QImage image(width + 64, 256, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(0, 0, width, image.height()), flags, text);
+    }
+    QSize extent(0, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) == 0) continue;
+            extent = extent.expandedTo(QSize(x + 1, y + 1));
+        }
+    }
+    return extent;
+}
+
+}  // namespace
+
+bool Form1::CaptionsFit(const QFont& font) {
     for (const ControlLayout& c : kLayout) {
         const QString text = QString::fromUtf8(c.text);
-        const int frame = c.kind == Kind::FramedLabel ? 2 : 0;
-        const QRect box(0, 0, Px(c.width) - frame, Px(c.height) - frame);
         switch (c.kind) {
             case Kind::Label:
             case Kind::CentredLabel:
-            case Kind::FramedLabel:
-                if (metrics.boundingRect(QRect(0, 0, box.width(), 10000), Qt::TextWordWrap, text).height() >
-                    box.height())
-                    return false;
+            case Kind::FramedLabel: {
+                // Labels wrap at word boundaries and clip at their box.
+                const int frame = c.kind == Kind::FramedLabel ? 1 : 0;
+                const QSize box(Px(c.width) - 2 * frame, Px(c.height) - 2 * frame);
+                const int align = c.kind == Kind::Label ? Qt::AlignLeft : Qt::AlignHCenter;
+                const QSize ink = InkExtent(font, text, box.width(), Qt::TextWordWrap | align | Qt::AlignTop);
+                if (ink.width() > box.width() || ink.height() > box.height()) return false;
                 break;
+            }
             case Kind::Button:
-                if (metrics.horizontalAdvance(text) > box.width() - 8 || metrics.height() > box.height()) return false;
+                if (QFontMetrics(font).horizontalAdvance(text) > Px(c.width) - 8) return false;
                 break;
             default:
                 break;
@@ -108,8 +131,6 @@ bool CaptionsFit(const QFont& font) {
     }
     return true;
 }
-
-}  // namespace
 
 QFont Form1::DialogFont(const QFont& base) {
     // The fixed boxes were laid out for a dialog font of 11 pixels with 12-pixel

@@ -61,6 +61,8 @@ public:
     // The font of the window and its controls: the toolkit's default when
     // every caption fits its fixed box, else the closest sans that does.
     static QFont DialogFont(const QFont& base);
+    // Whether the ink of every caption lies inside its fixed box.
+    static bool CaptionsFit(const QFont& font);
 
     int CheckValue() const override;
     std::string Text(Control control) const override;
