@@ -11,6 +11,9 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <algorithm>
+#include <limits>
+#include <vector>
 
 #include "app/centring.h"
 #include "calc/substances.h"
@@ -244,13 +247,14 @@ void Form1::BuildLayout() {
             case Kind::DisplayField: {
                 QLineEdit* field = c.kind == Kind::DisplayField ? new QLineEdit(text, this) : new SelectAllField(this);
                 field->setText(text);
+                field->setMaxLength(std::numeric_limits<int>::max());
                 field->setAlignment(c.kind == Kind::LeftField ? Qt::AlignLeft | Qt::AlignVCenter
                                                               : Qt::AlignRight | Qt::AlignVCenter);
                 if (c.kind == Kind::DisplayField) {
                     field->setEnabled(false);
                     field->setFocusPolicy(Qt::NoFocus);
                 }
-                fields_[static_cast<std::size_t>(QByteArray(c.name).mid(4).toInt() - 1)] = field;
+                fields_[static_cast<std::size_t>(c.name[4] - '1')] = field;  // "TextN"
                 widget = field;
                 inputs.push_back(widget);
                 break;

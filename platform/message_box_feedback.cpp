@@ -8,7 +8,8 @@ namespace {
 
 void ShowBox(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
     QMessageBox box(icon, QStringLiteral("korvel"), text, QMessageBox::Ok, parent);
-    box.setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+    // No other window takes input while a run waits on its box.
+    box.setWindowModality(Qt::ApplicationModal);
     box.setTextFormat(Qt::PlainText);
     box.exec();
 }

@@ -14,7 +14,7 @@ QString ErrorBoxText(const FatalError& error);
 
 class MessageBoxFeedback : public RunFeedback {
 public:
-    // The boxes are modal to parent (application-modal when it is null).
+    // The boxes are application-modal, centred over parent.
     explicit MessageBoxFeedback(QWidget* parent = nullptr) : parent_(parent) {}
 
     // Caption "korvel", the message as the only text, one OK, no icon.
