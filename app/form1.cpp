@@ -162,6 +162,9 @@ void OutlineRect::paintEvent(QPaintEvent*) {
 
 void SelectAllField::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
+    // Coming back from another window or from a popup (the field's own context
+    // menu) is no entering of the field: the caret the user placed stays.
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) return;
     selectAll();
     focusedByClick_ = event->reason() == Qt::MouseFocusReason;
 }
@@ -245,7 +248,7 @@ void Form1::BuildLayout() {
             case Kind::Field:
             case Kind::LeftField:
             case Kind::DisplayField: {
-                QLineEdit* field = c.kind == Kind::DisplayField ? new QLineEdit(text, this) : new SelectAllField(this);
+                QLineEdit* field = c.kind == Kind::DisplayField ? new QLineEdit(this) : new SelectAllField(this);
                 field->setText(text);
                 field->setMaxLength(std::numeric_limits<int>::max());
                 field->setAlignment(c.kind == Kind::LeftField ? Qt::AlignLeft | Qt::AlignVCenter
@@ -295,7 +298,9 @@ void Form1::BuildLayout() {
     std::sort(tabOrder.begin(), tabOrder.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
 
+    // The window opens with the focus in Text7 and its text selected.
     Field(Control::Text7)->setFocus(Qt::OtherFocusReason);
+    Field(Control::Text7)->selectAll();
 }
 
 void Form1::AttachRun(RunFeedback& feedback, RunSteps& steps) {

@@ -303,6 +303,23 @@ private slots:
         QVERIFY(!edit->hasSelectedText());
     }
 
+    void returningToTheWindowKeepsTheCaret() {
+        Started s;
+        QVERIFY(s.active);
+        auto* edit = s.Get<QLineEdit>("Text1");
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(edit->width() - 4, edit->height() / 2));
+        QVERIFY(!edit->hasSelectedText());
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        s.form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&s.form));
+        QCOMPARE(QApplication::focusWidget(), edit);
+        QVERIFY(!edit->hasSelectedText());
+    }
+
     void enterAndEscapePressNothing() {
         Started s;
         QVERIFY(s.active);
