@@ -1,5 +1,6 @@
 #include "report/report_document.h"
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <string_view>
@@ -11,9 +12,15 @@ namespace korvel {
 
 namespace {
 
-// The report's own texts of the eight substances, in catalogue order. The
-// one-off section closes manganese without the trailing blank the others have,
-// and names 0301 in the plural; readers of old reports compare these bytes.
+// The addresses go into the file as they are, so they must be plain ASCII.
+constexpr bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+static_assert(IsAscii(kAuthorSiteAddress) && IsAscii(kAuthorMailAddress));
+
+// The report's own texts of the eight substances, in catalogue order, kept
+// apart from the catalogue: the report names 0301 in the plural in its
+// sections, and closes manganese's G entry without the trailing blank.
 struct SubstanceTexts {
     std::string_view factorRow;    // before g in the factor table
     std::string_view sectionName;  // heading of a G or M entry
@@ -43,9 +50,10 @@ constexpr std::array<SubstanceTexts, kSubstanceCount> kSubstanceTexts{{
      Cp1251<"<TR><TD>0337<TD>Углерода оксид<TD>">, kClosing},
 }};
 
-// Room for every fixed text of the longest report (all eight substances, long
-// numbers); the run's texts are added on top, each counted as often as it is
-// written. Windows-1251 is never longer than the UTF-8 it comes from.
+// Room for the fixed texts and the numbers of the longest report (all eight
+// substances, every number 24 characters); the run's texts are added on top,
+// each counted as often as it is written. Windows-1251 is never longer than
+// the UTF-8 it comes from.
 constexpr std::size_t kFixedCapacity = 8192;
 
 // The PrintNumber texts of one report, rendered once into one buffer: b is
@@ -115,8 +123,9 @@ std::string BuildReport(const CalcInputs& in, const CalcResults& r, char separat
     const NumberTexts num(r, separator);
 
     const bool daily = !in.perYearMode;
-    Document doc(kFixedCapacity + sourceName.size() + 2 * brand.size() + 3 * yearly.size() + hours.size() +
-                 minutes.size() + 2 * days.size() + hoursPerYear.size() + (kSubstanceCount + 1) * seconds.size());
+    Document doc(kFixedCapacity + sourceName.size() + 2 * brand.size() + (2 + kSubstanceCount) * yearly.size() +
+                 hours.size() + minutes.size() + 2 * days.size() + hoursPerYear.size() +
+                 (1 + kSubstanceCount) * seconds.size());
 
     // Document head. The body tag continues the line of "<TT>".
     doc.Line({"<HTML>"});

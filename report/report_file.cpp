@@ -109,7 +109,11 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
     for (unsigned attempt = 0; file == nullptr; ++attempt) {
         temp = TemporaryBeside(path, attempt);
         errno = 0;
+#ifdef _WIN32
+        file = _wfopen(temp.c_str(), L"wbx");
+#else
         file = std::fopen(temp.c_str(), "wbx");  // exclusive: never reuse someone else's file
+#endif
         if (file == nullptr && (errno != EEXIST || attempt == 100)) Fail(errno, "создать", path);
     }
 

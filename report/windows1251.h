@@ -98,9 +98,7 @@ constexpr char* ConvertToWindows1251(std::string_view utf8, char* out) {
     return out;
 }
 
-// Appends the conversion of `utf8` to `out`. The result is never longer than
-// the input.
-void AppendWindows1251(std::string& out, std::string_view utf8);
+// The conversion of a run's text; never longer than the UTF-8 it comes from.
 std::string ToWindows1251(std::string_view utf8);
 
 // A fixed text converted at compile time: Cp1251<"Текст"> is a string_view of

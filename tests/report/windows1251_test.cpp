@@ -75,12 +75,5 @@ TEST(Windows1251, EachBrokenPieceOfUtf8BecomesOneQuestionMark) {
     for (const auto& c : cases) EXPECT_EQ(ToWindows1251(c.in), c.out) << c.in;
 }
 
-TEST(Windows1251, AppendsAfterExistingBytes) {
-    std::string out = "<b>";
-    AppendWindows1251(out, "Цех №1");
-    AppendWindows1251(out, "");
-    EXPECT_EQ(out, "<b>\xD6\xE5\xF5 \xB9\x31");
-}
-
 }  // namespace
 }  // namespace korvel
