@@ -182,9 +182,10 @@ std::string NumberText(double value, char separator) {
             out += digits;
             out.append(static_cast<std::size_t>(exponent + 1 - count), '0');
         } else {
-            out.append(digits, 0, static_cast<std::size_t>(exponent + 1));
+            const auto integerDigits = static_cast<std::size_t>(exponent) + 1;
+            out.append(digits, 0, integerDigits);
             out += separator;
-            out.append(digits, static_cast<std::size_t>(exponent + 1));
+            out.append(digits, integerDigits);
         }
     } else {
         out += digits[0];
