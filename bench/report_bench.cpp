@@ -2,7 +2,7 @@
 // disk by temporary file and rename next to a plain overwrite of the same
 // bytes (neither syncs to the device).
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
+#include <cstdlib>
 
 #include <array>
 #include <cstdio>

@@ -135,11 +135,11 @@ std::string BuildReport(const CalcInputs& in, const CalcResults& r, char separat
     doc.Line({"<TABLE ALIGN=left Frame=noborder cellspacing=0>"});
     doc.Line({"<TD>"});
     doc.Put({"<TT>"});
-    doc.Line({"<body bgcolor=\"#FFFFFF\"text=\"#000000\">"});
+    doc.Line({R"(<body bgcolor="#FFFFFF"text="#000000">)"});
     doc.Line({});
 
     // Title block.
-    doc.Line({Cp1251<"<P align=center><font face= \"Times New Roman\" size=\"4\"<b>Источник выброса  -  ">, sourceName,
+    doc.Line({Cp1251<R"(<P align=center><font face= "Times New Roman" size="4"<b>Источник выброса  -  )">, sourceName,
               "</b></P>"});
     doc.Line(
         {Cp1251<"<P align=CENTER><b>Расчет выброса загрязняющих веществ от сварочного участка "
@@ -164,10 +164,10 @@ std::string BuildReport(const CalcInputs& in, const CalcResults& r, char separat
 
     // Factor table.
     doc.Line({"<TR><TD>"});
-    doc.Line({Cp1251<"<P align=center><font face=\"Times New Roman\" size=\"3\"> Удельные выделения згрязняющих "
+    doc.Line({Cp1251<R"(<P align=center><font face="Times New Roman" size="3"> Удельные выделения згрязняющих )"
                      "веществ от электродов<br> марки ">,
               brand, Cp1251<", г/кг (таблица 3.6.1 методики)</P>">});
-    doc.Line({"<P align=left><font face=\"Times New Roman\" size=\"0\"><b>"});
+    doc.Line({R"(<P align=left><font face="Times New Roman" size="0"><b>)"});
     doc.Line({"<TABLE ALIGN=center Frame=border cellspacing=0>"});
     doc.Line({"<TR align=CENTER>"});
     doc.Line({Cp1251<"<TD>Код вещества">});
@@ -181,7 +181,7 @@ std::string BuildReport(const CalcInputs& in, const CalcResults& r, char separat
 
     // One-off emission section.
     doc.Line({"<TR><TD>"});
-    doc.Line({"<P align=center><font face=\"Times New Roman\" size=\"4\"></P>"});
+    doc.Line({R"(<P align=center><font face="Times New Roman" size="4"></P>)"});
     doc.Line(
         {Cp1251<"<P align=LEFT><I><B>1.Максимально разовый выброс </B>загрязняющих веществ при сварке<br>"
                 "рассчитывается по формуле:</I></P>">});
@@ -221,9 +221,9 @@ std::string BuildReport(const CalcInputs& in, const CalcResults& r, char separat
 
     // Totals table.
     doc.Line({"<TR><TD>"});
-    doc.Line({Cp1251<"<P align=center><font face=\"Times New Roman\" size=\"4\"><b>Итого по источнику</b></P>">});
+    doc.Line({Cp1251<R"(<P align=center><font face="Times New Roman" size="4"><b>Итого по источнику</b></P>)">});
     doc.Line({"<TR><TD>"});
-    doc.Line({"<P align=left><font face=\"Times New Roman\" size=\"0\"><b>"});
+    doc.Line({R"(<P align=left><font face="Times New Roman" size="0"><b>)"});
     doc.Line({"<TABLE ALIGN=left Frame=border cellspacing=0>"});
     doc.Line({"<TR align=CENTER>"});
     doc.Line({Cp1251<"<TD>Код вещества">});
@@ -236,27 +236,26 @@ std::string BuildReport(const CalcInputs& in, const CalcResults& r, char separat
     doc.Line({"</TABLE>"});
 
     // Footer.
-    doc.Line({"<TR><TD bgcolor=\"#FFFF00\">"});
-    doc.Line({"<P align=center><font face= \"Times New Roman\" size=\"3\"<u><b>ver.1.01 beta 2003 </u></b></P>"});
-    doc.Line({"<TR><TD bgcolor=\"#00FFFF\">"});
-    doc.Line(
-        {Cp1251<"<P align=left><font face= \"Times New Roman\" size=\"3\"<b>"
-                " * Клик правой кнопкой по полю отчета открывает контекстное меню, в котором<br>"
-                "предложены опции /печать/, /экспорт в Word/, /экспорт в Excel/ или в буфер обмена.<br>"
-                " ** При печати из отчета, по умолчанию используются текущие настройки печати Вашего "
-                "браузера.<br>"
-                "  *** Если не доступен экспорт, также проверьте соответствующие настройки интернет "
-                "браузера<br>"
-                "**** Большая просьба о найденных ошибках и других проблемах в работе программы сообщать "
-                "автору. </b></P>">});
+    doc.Line({R"(<TR><TD bgcolor="#FFFF00">)"});
+    doc.Line({R"(<P align=center><font face= "Times New Roman" size="3"<u><b>ver.1.01 beta 2003 </u></b></P>)"});
+    doc.Line({R"(<TR><TD bgcolor="#00FFFF">)"});
+    doc.Line({Cp1251<R"(<P align=left><font face= "Times New Roman" size="3"<b>)"
+                     " * Клик правой кнопкой по полю отчета открывает контекстное меню, в котором<br>"
+                     "предложены опции /печать/, /экспорт в Word/, /экспорт в Excel/ или в буфер обмена.<br>"
+                     " ** При печати из отчета, по умолчанию используются текущие настройки печати Вашего "
+                     "браузера.<br>"
+                     "  *** Если не доступен экспорт, также проверьте соответствующие настройки интернет "
+                     "браузера<br>"
+                     "**** Большая просьба о найденных ошибках и других проблемах в работе программы сообщать "
+                     "автору. </b></P>">});
     doc.Line({"<TR><TD>"});
-    doc.Line(
-        {"<P align=center><b><font face=\"Verdana, Arial, Helvetica, sans-serif\"><font color=\"#6699FF\" "
-         "size=\"2\"><a href=\"",
-         kAuthorSiteAddress, Cp1251<"\" target=\"_self\">Посетить сайт автора этой программы</a></font></font></b>">});
-    doc.Line({"<P align=center><b><font face=\"Verdana, Arial, Helvetica, sans-serif\"><a href=\"mailto:",
+    doc.Line({R"(<P align=center><b><font face="Verdana, Arial, Helvetica, sans-serif"><font color="#6699FF" )"
+              R"(size="2"><a href=")",
+              kAuthorSiteAddress,
+              Cp1251<R"(" target="_self">Посетить сайт автора этой программы</a></font></font></b>)">});
+    doc.Line({R"(<P align=center><b><font face="Verdana, Arial, Helvetica, sans-serif"><a href="mailto:)",
               kAuthorMailAddress,
-              Cp1251<"?body=Мое мнение о программе korvel&subject=Автору сайта о ПДВ\">Написать автору</a>">});
+              Cp1251<R"(?body=Мое мнение о программе korvel&subject=Автору сайта о ПДВ">Написать автору</a>)">});
     doc.Line({"</TT></PRE></FONT></body></HTML>"});
     doc.Line({"</TABLE>"});
     return doc.Take();

@@ -34,7 +34,7 @@ inline constexpr std::array<char16_t, 64> kUpperHalf{
 // sequence yields -1 and consumes its maximal well-formed start (at least one
 // byte), so each broken piece turns into exactly one replacement.
 constexpr long DecodeOne(std::string_view s, std::size_t& pos) {
-    const unsigned char lead = static_cast<unsigned char>(s[pos++]);
+    const auto lead = static_cast<unsigned char>(s[pos++]);
     if (lead < 0x80) return lead;
     int extra = 0;
     long cp = 0;
@@ -54,7 +54,7 @@ constexpr long DecodeOne(std::string_view s, std::size_t& pos) {
     }
     for (int i = 0; i < extra; ++i) {
         if (pos >= s.size()) return -1;
-        const unsigned char c = static_cast<unsigned char>(s[pos]);
+        const auto c = static_cast<unsigned char>(s[pos]);
         if (c < (i == 0 ? lo : 0x80) || c > (i == 0 ? hi : 0xBF)) return -1;
         cp = (cp << 6) | (c & 0x3F);
         ++pos;
@@ -87,7 +87,7 @@ constexpr std::size_t Windows1251Length(std::string_view utf8) {
 // the end of what was written.
 constexpr char* ConvertToWindows1251(std::string_view utf8, char* out) {
     for (std::size_t pos = 0; pos < utf8.size();) {
-        const unsigned char c = static_cast<unsigned char>(utf8[pos]);
+        const auto c = static_cast<unsigned char>(utf8[pos]);
         if (c < 0x80) {  // ASCII, by far the most common case
             *out++ = static_cast<char>(c);
             ++pos;

@@ -76,8 +76,8 @@ TEST(BuildReport, WorkedExampleMatchesTheGoldenFilesByteForByte) {
 TEST(BuildReport, SubstanceEntriesFollowTheirOwnValue) {
     // The worked example has seven substances with G and M; without them a
     // report keeps every heading, formula and legend.
-    const std::size_t baseLines[] = {Lines(Golden("worked_daily_comma.htm")).size() - 8 * 7,
-                                     Lines(Golden("worked_per_year_comma.htm")).size() - 8 * 7};
+    const std::size_t baseLines[] = {Lines(Golden("worked_daily_comma.htm")).size() - std::size_t{8 * 7},
+                                     Lines(Golden("worked_per_year_comma.htm")).size() - std::size_t{8 * 7}};
     const struct {
         const char* name;
         RunSetup setup;
