@@ -104,10 +104,16 @@ std::filesystem::path ReportPath() {
 }
 
 void ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
+    // A report that is a symbolic link keeps being one: its target is replaced.
+    std::error_code linkError;  // a missing report is no link and no error
+    const bool isLink = std::filesystem::is_symlink(std::filesystem::symlink_status(path, linkError));
+    const std::filesystem::path target = isLink ? std::filesystem::weakly_canonical(path, linkError) : path;
+    if (isLink && linkError) Fail(linkError.value(), "заменить", path);
+
     std::filesystem::path temp;
     std::FILE* file = nullptr;
     for (unsigned attempt = 0; file == nullptr; ++attempt) {
-        temp = TemporaryBeside(path, attempt);
+        temp = TemporaryBeside(target, attempt);
         errno = 0;
 #ifdef _WIN32
         file = _wfopen(temp.c_str(), L"wbx");
@@ -128,7 +134,7 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
     }
 
     std::error_code renameError;
-    std::filesystem::rename(temp, path, renameError);
+    std::filesystem::rename(temp, target, renameError);
     if (renameError) {
         std::error_code ignored;
         std::filesystem::remove(temp, ignored);

@@ -22,7 +22,8 @@ std::filesystem::path ReportPath();
 
 // Replaces the file at `path` with `bytes` as a whole: the bytes go to a new
 // file in the same folder, which is then renamed over `path`, so a reader sees
-// either the old report or the new one, never a mix. On any failure the
+// either the old report or the new one, never a mix; a symbolic link is
+// followed and its target replaced. On any failure the
 // temporary file is removed, the old file is left as it was, and FatalError is
 // thrown with one of the codes above and a Russian description naming `path`.
 void ReplaceFile(const std::filesystem::path& path, std::string_view bytes);

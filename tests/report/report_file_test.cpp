@@ -141,6 +141,16 @@ TEST_F(ReportFileTest, AFailureLeavesTheOldReportAndNoTemporaryFile) {
     }
 }
 
+TEST_F(ReportFileTest, AReportThatIsALinkStaysALink) {
+    fs::create_directory(dir_ / "reports");
+    WriteBytes(dir_ / "reports" / "real.htm", "old");
+    fs::create_symlink(fs::path("reports") / "real.htm", dir_ / "korvel.htm");
+    ReplaceFile(dir_ / "korvel.htm", "new");
+    EXPECT_TRUE(fs::is_symlink(dir_ / "korvel.htm"));
+    EXPECT_EQ(ReadBytes(dir_ / "reports" / "real.htm"), "new");
+    EXPECT_EQ(Listing(dir_ / "reports"), std::set<std::string>{"real.htm"});
+}
+
 class RecordingDisplay : public ReportDisplay {
 public:
     void ShowReport(const fs::path& path, const CalcInputs&, const CalcResults&) override { shown.push_back(path); }
