@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-head() {
+document_head() {
 cat <<'EOF'
 <HTML>
 <HEAD><TITLE>Отчет по образующимся загрязняющим веществам</TITLE>
@@ -211,8 +211,8 @@ encode() { iconv -f UTF-8 -t CP1251 | sed 's/$/\r/'; }
 # separators inside numbers change.
 full_stop() { sed 's/\([0-9]\),\([0-9]\)/\1.\2/g'; }
 
-{ head; daily_summary; factor_table; daily_one_off; gross; daily_totals; footer; } > daily.utf8
-{ head; per_year_summary; factor_table; per_year_one_off; gross; per_year_totals; footer; } > per_year.utf8
+{ document_head; daily_summary; factor_table; daily_one_off; gross; daily_totals; footer; } > daily.utf8
+{ document_head; per_year_summary; factor_table; per_year_one_off; gross; per_year_totals; footer; } > per_year.utf8
 encode < daily.utf8 > worked_daily_comma.htm
 encode < per_year.utf8 > worked_per_year_comma.htm
 full_stop < daily.utf8 | encode > worked_daily_stop.htm
