@@ -6,6 +6,8 @@
 #include "platform/message_box_feedback.h"
 #include "platform/regional_separator.h"
 #include "report/closing_step.h"
+#include "report/report_file.h"
+#include "report/report_steps.h"
 
 namespace {
 
@@ -13,22 +15,6 @@ namespace {
 class NoReportDisplay : public korvel::ReportDisplay {
 public:
     void ShowReport(const std::filesystem::path&, const korvel::CalcInputs&, const korvel::CalcResults&) override {}
-};
-
-// The run's last steps until the report writer is wired in: no report file,
-// only the closing step that marks a failed run in the result fields.
-class ClosingOnlySteps : public korvel::RunSteps {
-public:
-    ClosingOnlySteps(korvel::FieldSource& fields, korvel::ReportDisplay& display)
-        : fields_(fields), display_(display) {}
-    void WriteReport(const korvel::CalcInputs&, const korvel::CalcResults&) override {}
-    void ClosingStep(const korvel::CalcInputs& inputs, const korvel::CalcResults& results) override {
-        korvel::ClosingStep(inputs, results, fields_, display_, {});
-    }
-
-private:
-    korvel::FieldSource& fields_;
-    korvel::ReportDisplay& display_;
 };
 
 }  // namespace
@@ -44,10 +30,11 @@ int main(int argc, char* argv[]) {
     icon.addFile(QStringLiteral(":/icons/korvel-32.png"), QSize(32, 32));
     QApplication::setWindowIcon(icon);
 
-    korvel::Form1 form(korvel::RegionalDecimalSeparator());
+    const char separator = korvel::RegionalDecimalSeparator();
+    korvel::Form1 form(separator);
     korvel::MessageBoxFeedback feedback(&form);
     NoReportDisplay display;
-    ClosingOnlySteps steps(form, display);
+    korvel::ReportSteps steps(form, display, korvel::ReportPath(), separator);
     form.AttachRun(feedback, steps);
     form.LoadStep();
     form.show();

@@ -1,16 +1,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cmath>
 
 #include "app/centring.h"
 #include "app/form1.h"
-#include "report/closing_step.h"
+#include "report/report_steps.h"
+#include "report/windows1251.h"
 
 namespace {
 
@@ -24,27 +27,34 @@ public:
     QList<int> errors;
 };
 
-// Counts the reports written and shown; the closing step is the real one.
+// The real report steps on a temporary report file, counting what they did.
 class RecordingSteps : public korvel::RunSteps, public korvel::ReportDisplay {
 public:
-    explicit RecordingSteps(korvel::FieldSource& fields) : fields_(fields) {}
-    void WriteReport(const korvel::CalcInputs&, const korvel::CalcResults&) override { ++written; }
+    RecordingSteps(korvel::FieldSource& fields, const QString& path, char separator)
+        : inner_(fields, *this, path.toStdString(), separator) {}
+    void WriteReport(const korvel::CalcInputs& inputs, const korvel::CalcResults& results) override {
+        inner_.WriteReport(inputs, results);
+        ++written;
+    }
     void ClosingStep(const korvel::CalcInputs& inputs, const korvel::CalcResults& results) override {
         ++closed;
-        korvel::ClosingStep(inputs, results, fields_, *this, {});
+        inner_.ClosingStep(inputs, results);
     }
-    void ShowReport(const std::filesystem::path&, const korvel::CalcInputs&, const korvel::CalcResults&) override {
+    void ShowReport(const std::filesystem::path& path, const korvel::CalcInputs&, const korvel::CalcResults&) override {
+        shownPath = QString::fromStdString(path.string());
         ++shown;
     }
     int written = 0, closed = 0, shown = 0;
+    QString shownPath;
 
 private:
-    korvel::FieldSource& fields_;
+    korvel::ReportSteps inner_;
 };
 
 // The window as the program starts it, with recording doubles behind the button.
 struct Started {
-    explicit Started(char separator = ',') : form(separator), steps(form) {
+    explicit Started(char separator = ',')
+        : form(separator), report(folder.filePath(QStringLiteral("korvel.htm"))), steps(form, report, separator) {
         form.AttachRun(feedback, steps);
         form.LoadStep();
         form.show();
@@ -59,7 +69,9 @@ struct Started {
     }
     QString Text(const char* name) { return Get<QLineEdit>(QString::fromLatin1(name))->text(); }
     void Click(const char* name) { QTest::mouseClick(Get(QString::fromLatin1(name)), Qt::LeftButton); }
+    QTemporaryDir folder;
     korvel::Form1 form;
+    QString report;
     RecordingFeedback feedback;
     RecordingSteps steps;
     bool active = false;
@@ -356,6 +368,12 @@ private slots:
         QCOMPARE(s.Text("Text6"), QStringLiteral("4500"));
         QCOMPARE(s.steps.written, 1);
         QCOMPARE(s.steps.shown, 1);
+        QCOMPARE(s.steps.shownPath, s.report);
+        QFile file(s.report);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QVERIFY(bytes.contains(QByteArray::fromStdString(korvel::ToWindows1251("УОНИ 13/45"))));
+        QVERIFY(bytes.contains(QByteArray::fromStdString(korvel::ToWindows1251("__________"))));
     }
 
     void emptyBrand() {
@@ -363,6 +381,7 @@ private slots:
         s.Click("Command1");
         QCOMPARE(s.feedback.messages, QStringList{QStringLiteral("Марка электрода не выбрана !!!")});
         QCOMPARE(s.steps.written, 1);
+        QVERIFY(QFile::exists(s.report));
         QCOMPARE(s.steps.shown, 0);
         QCOMPARE(s.Text("Text5"), QStringLiteral("Ошибка в исх. данных"));
         QCOMPARE(s.Text("Text6"), QStringLiteral("Ошибка в исх. данных"));
