@@ -14,10 +14,11 @@
 #include "batch/file_names.h"
 #include "batch/output_file.h"
 #include "batch/progress_bar.h"
+#include "batch/report_files.h"
 #include "batch/station_run.h"
 #include "batch/summary.h"
 #include "calc/regional.h"
-#include "report/report_file.h"
+#include "report/report_document.h"
 
 namespace korvel::batch {
 
@@ -307,10 +308,11 @@ int RunBatch(const Options& options, BatchStreams& streams) {
 
     StationRow row;
     fs::path reportPath;
+    ReportFiles reportFiles(options.outputDir);
     ReportWriter writeReport;
     if (!options.summaryOnly) {
         writeReport = [&](const CalcInputs& inputs, const CalcResults& results) {
-            korvel::WriteReport(inputs, results, options.separator, reportPath);
+            reportFiles.Replace(reportPath, BuildReport(inputs, results, options.separator));
         };
     }
     Tally tally;
