@@ -140,8 +140,8 @@ ColumnMap MapColumns(const CsvRecord& header, const fs::path& file) {
         }
     }
     if (!missing.empty()) {
-        throw InputError(Where(file, header.line, 0, nullptr) + ": в заголовке нет столбцов: " + missing +
-                         " (обязательны source, brand, consumption, hours, minutes, days; разделитель ';' или ',')");
+        throw InputError(Where(file, header.line, 0, nullptr) + ": в заголовке нет обязательных столбцов: " + missing +
+                         " (нужны source, brand, consumption, hours, minutes, days; разделитель ';' или ',')");
     }
     return map;
 }
