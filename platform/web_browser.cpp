@@ -1,0 +1,75 @@
+#include "platform/web_browser.h"
+
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QStringDecoder>
+#include <QTextDocument>
+
+namespace korvel {
+
+QString DecodeWindows1251(const QByteArray& bytes) {
+    // Qt resolves the code page through ICU, which Debian's Qt is built with.
+    QStringDecoder decoder("windows-1251");
+    return decoder.decode(bytes);
+}
+
+namespace {
+
+bool IsLocal(const QUrl& url) { return url.isLocalFile() && url.host().isEmpty(); }
+
+QString NoticeHtml(const QString& file) {
+    return QStringLiteral("<p>Не удалось открыть файл отчета:<br>%1</p>").arg(file.toHtmlEscaped());
+}
+
+}  // namespace
+
+WebBrowser::WebBrowser(QWidget* parent) : QTextBrowser(parent) {
+    setOpenLinks(false);
+    setOpenExternalLinks(false);
+    setTextInteractionFlags(Qt::TextBrowserInteraction);
+    openLink = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    connect(this, &QTextBrowser::anchorClicked, this, &WebBrowser::FollowLink);
+}
+
+void WebBrowser::Navigate(const std::filesystem::path& file) {
+    currentFile_ = file;
+    const QString name = QString::fromStdString(file.string());
+    const QFileInfo info(name);
+    base_ = QUrl::fromLocalFile(info.absolutePath() + QLatin1Char('/'));
+    document()->setBaseUrl(base_);
+    QFile in(name);
+    if (!in.open(QIODevice::ReadOnly)) {
+        setHtml(NoticeHtml(name));
+        return;
+    }
+    setHtml(DecodeWindows1251(in.readAll()));
+}
+
+QVariant WebBrowser::loadResource(int type, const QUrl& name) {
+    const QUrl url = base_.resolved(name);
+    if (!IsLocal(url)) {
+        ++refused_;
+        return {};
+    }
+    QFile in(url.toLocalFile());
+    if (!in.open(QIODevice::ReadOnly)) return {};
+    const QByteArray bytes = in.readAll();
+    switch (type) {
+        case QTextDocument::ImageResource:
+            return QImage::fromData(bytes);
+        case QTextDocument::HtmlResource:
+        case QTextDocument::StyleSheetResource:
+            return DecodeWindows1251(bytes);
+        default:
+            return bytes;
+    }
+}
+
+void WebBrowser::FollowLink(const QUrl& link) {
+    const QUrl url = base_.resolved(link);
+    if (openLink) openLink(url);
+}
+
+}  // namespace korvel
