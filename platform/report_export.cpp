@@ -55,8 +55,13 @@ bool SaveReportPdf(const QTextDocument& document, const QString& path) {
 }
 
 bool SaveReportOdt(const QTextDocument& document, const QString& path) {
-    QTextDocumentWriter writer(path, "odf");
-    return writer.write(&document) && NonEmptyFile(path);
+    // Opened here: Qt's writer leaks its state when it cannot open the file itself.
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    QTextDocumentWriter writer(&out, "odf");
+    const bool written = writer.write(&document);
+    out.close();
+    return written && NonEmptyFile(path);
 }
 
 std::string TotalsCsv(const CalcResults& results, char separator) {
