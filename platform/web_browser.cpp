@@ -29,6 +29,11 @@ WebBrowser::WebBrowser(QWidget* parent) : QTextBrowser(parent) {
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setTextInteractionFlags(Qt::TextBrowserInteraction);
+    // A web browser's medium text size (12 pt, 16 px at 96 dpi); the report's
+    // tables ask for the smallest size, which is relative to it.
+    QFont font = document()->defaultFont();
+    font.setPointSize(12);
+    document()->setDefaultFont(font);
     openLink = [](const QUrl& url) { QDesktopServices::openUrl(url); };
     connect(this, &QTextBrowser::anchorClicked, this, &WebBrowser::FollowLink);
 }
