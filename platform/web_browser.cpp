@@ -73,7 +73,12 @@ QVariant WebBrowser::loadResource(int type, const QUrl& name) {
 }
 
 void WebBrowser::FollowLink(const QUrl& link) {
+    // The report's own links are its footer's web site and mail address; a
+    // link typed into the source name must not reach a local program or file.
     const QUrl url = base_.resolved(link);
+    const QString scheme = url.scheme();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https") && scheme != QLatin1String("mailto"))
+        return;
     if (openLink) openLink(url);
 }
 

@@ -23,8 +23,8 @@ public:
     // The file last navigated to (empty before the first navigation).
     const std::filesystem::path& CurrentFile() const { return currentFile_; }
 
-    // Where a clicked link goes; the desktop's handler by default. The view
-    // itself never follows a link.
+    // Where a clicked web or mail link goes; the desktop's handler by default.
+    // The view itself never follows a link, and other schemes go nowhere.
     std::function<void(const QUrl&)> openLink;
 
     // Resources the document asked for that were refused as not local.

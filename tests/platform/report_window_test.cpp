@@ -75,16 +75,28 @@ private slots:
         }
     }
 
+    void linksGoToTheDesktopNotTheView_data() {
+        QTest::addColumn<QString>("href");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("web site") << "https://example.invalid/" << true;
+        QTest::newRow("plain web") << "http://example.invalid/a" << true;
+        QTest::newRow("mail") << "mailto:a@example.invalid?body=Мое мнение&subject=Автору" << true;
+        QTest::newRow("local file") << "file:///bin/sh" << false;
+        QTest::newRow("relative file") << "other.htm" << false;
+        QTest::newRow("script") << "javascript:alert(1)" << false;
+    }
     void linksGoToTheDesktopNotTheView() {
+        QFETCH(QString, href);
+        QFETCH(bool, opened);
         const QString path = dir_.filePath("korvel.htm");
-        korvel::testing::WriteCp1251(path, Report(QStringLiteral("<a href=\"https://example.invalid/\">сайт</a>")));
+        korvel::testing::WriteCp1251(path, Report(QStringLiteral("<a href=\"%1\">ссылка</a>").arg(href)));
         WebBrowser view;
-        QList<QUrl> opened;
-        view.openLink = [&opened](const QUrl& url) { opened.append(url); };
+        QList<QUrl> urls;
+        view.openLink = [&urls](const QUrl& url) { urls.append(url); };
         view.Navigate(path.toStdString());
         const QString before = view.toHtml();
-        emit view.anchorClicked(QUrl("https://example.invalid/"));
-        QCOMPARE(opened, QList<QUrl>{QUrl("https://example.invalid/")});
+        emit view.anchorClicked(QUrl(href));
+        QCOMPARE(urls, opened ? QList<QUrl>{QUrl(href)} : QList<QUrl>{});
         QCOMPARE(view.toHtml(), before);
     }
 
