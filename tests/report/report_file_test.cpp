@@ -1,0 +1,222 @@
+#include "report/report_file.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <iterator>
+#include <set>
+#include <string>
+
+#include "report/report_document.h"
+#include "report/report_steps.h"
+#include "support/fake_window.h"
+
+namespace korvel {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const fs::path& path, std::string_view bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+std::set<std::string> Listing(const fs::path& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename().string());
+    return names;
+}
+
+class ReportFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::path(::testing::TempDir()) / "korvel-report-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        dir_ = pattern;
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(dir_, ignored);
+    }
+
+    fs::path dir_;
+};
+
+// Runs `body` in a child process (for limits and identities that must not
+// touch the test process) and returns what it returned, or -1.
+int InChild(const std::function<int()>& body) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(body());
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
+}
+
+// The code of the FatalError that ReplaceFile threw, 0 when it succeeded; a
+// description that does not name the path counts as a failure of its own (1).
+int ReplaceCode(const fs::path& path, std::string_view bytes) {
+    try {
+        ReplaceFile(path, bytes);
+        return 0;
+    } catch (const FatalError& error) {
+        return error.Description().find(path.string()) == std::string::npos ? 1 : error.Code();
+    }
+}
+
+TEST_F(ReportFileTest, AFailureLeavesTheOldReportAndNoTemporaryFile) {
+    const std::string oldReport = "<HTML>old report\r\n";
+    const std::string newReport(6000, 'n');
+    WriteBytes(dir_ / "korvel.htm", oldReport);
+    WriteBytes(dir_ / "plain-file", "x");
+    fs::create_directories(dir_ / "folder" / "inside");
+    const auto plainWrite = [&](const fs::path& path) { return ReplaceCode(path, newReport); };
+
+    const struct {
+        const char* name;
+        fs::path path;
+        std::function<int(const fs::path&)> attempt;
+        int code;
+    } cases[] = {
+        {"folder does not exist", dir_ / "missing" / "korvel.htm", plainWrite, kPathNotFound},
+        {"folder is a file", dir_ / "plain-file" / "korvel.htm", plainWrite, kPathNotFound},
+        {"rename over a folder", dir_ / "folder", plainWrite, kFileAccessError},
+        // The disk fills up: a file-size limit makes the write itself fail.
+        {"write fails", dir_ / "korvel.htm",
+         [&](const fs::path& path) {
+             return InChild([&] {
+                 std::signal(SIGXFSZ, SIG_IGN);
+                 const rlimit limit{1024, 1024};
+                 setrlimit(RLIMIT_FSIZE, &limit);
+                 return ReplaceCode(path, newReport);
+             });
+         },
+         kDiskFull},
+        // A folder the user may not write to. Permission bits do not stop
+        // root, so a root test drops to an unprivileged user first.
+        {"read-only folder", dir_ / "korvel.htm",
+         [&](const fs::path& path) {
+             fs::permissions(dir_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                             fs::perm_options::remove);
+             fs::permissions(dir_, fs::perms::others_exec | fs::perms::others_read, fs::perm_options::add);
+             const int code = InChild([&] {
+                 if (geteuid() == 0) {
+                     const passwd* nobody = getpwnam("nobody");
+                     if (nobody == nullptr || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) {
+                         return 2;
+                     }
+                 }
+                 return ReplaceCode(path, newReport);
+             });
+             fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
+             return code;
+         },
+         kPermissionDenied},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto before = Listing(dir_);
+        const int code = c.attempt(c.path);
+        if (code == 2) {  // no unprivileged user to become: only this case is skipped
+            std::cout << "[  SKIPPED ] " << c.name << ": no unprivileged user to run as\n";
+            continue;
+        }
+        EXPECT_EQ(code, c.code);
+        EXPECT_EQ(ReadBytes(dir_ / "korvel.htm"), oldReport);
+        EXPECT_EQ(Listing(dir_), before);
+        EXPECT_TRUE(fs::is_directory(dir_ / "folder" / "inside"));
+    }
+}
+
+TEST_F(ReportFileTest, AReportThatIsALinkStaysALink) {
+    fs::create_directory(dir_ / "reports");
+    WriteBytes(dir_ / "reports" / "real.htm", "old");
+    fs::create_symlink(fs::path("reports") / "real.htm", dir_ / "korvel.htm");
+    ReplaceFile(dir_ / "korvel.htm", "new");
+    EXPECT_TRUE(fs::is_symlink(dir_ / "korvel.htm"));
+    EXPECT_EQ(ReadBytes(dir_ / "reports" / "real.htm"), "new");
+    EXPECT_EQ(Listing(dir_ / "reports"), std::set<std::string>{"real.htm"});
+}
+
+class RecordingDisplay : public ReportDisplay {
+public:
+    void ShowReport(const fs::path& path, const CalcInputs&, const CalcResults&) override { shown.push_back(path); }
+    std::vector<fs::path> shown;
+};
+
+// The run as the window drives it: step 17 writes the file, step 18 shows it.
+// A second, shorter report replaces the first one whole.
+TEST_F(ReportFileTest, EachRunReplacesTheWholeReportFileAndShowsIt) {
+    const fs::path path = dir_ / "korvel.htm";
+    const struct {
+        std::string brand;
+        int check;
+        char separator;
+        std::string expected;
+    } runs[] = {{"УОНИ 13/45", 0, ',', ReadBytes(fs::path(KORVEL_GOLDEN_DIR) / "worked_daily_comma.htm")},
+                {"УОНИ 13/45", 1, '.', ReadBytes(fs::path(KORVEL_GOLDEN_DIR) / "worked_per_year_stop.htm")},
+                {"Т - 590", 0, ',', ""}};
+    RecordingDisplay display;
+    for (const auto& run : runs) {
+        SCOPED_TRACE(run.brand);
+        testing::FakeWindow window;
+        window.check = run.check;
+        window.SetText(Control::Combo1, run.brand);
+        ReportSteps steps(window, display, path, run.separator);
+        EXPECT_EQ(korvel::Run(window, window, steps, run.separator), std::nullopt);
+        std::string expected = run.expected;
+        if (expected.empty()) {  // no golden file: the document of the same run
+            const Calculation calc = Calculate(window, window, run.separator);
+            expected = BuildReport(calc.inputs, calc.results, run.separator);
+        }
+        EXPECT_TRUE(ReadBytes(path) == expected);
+        EXPECT_EQ(Listing(dir_), std::set<std::string>{"korvel.htm"});
+    }
+    EXPECT_EQ(display.shown, std::vector<fs::path>(3, path));
+}
+
+TEST_F(ReportFileTest, ARunThatCannotWriteStopsBeforeTheClosingStep) {
+    testing::FakeWindow window;  // no brand: the closing step would mark the fields
+    RecordingDisplay display;
+    const fs::path path = dir_ / "missing" / "korvel.htm";
+    ReportSteps steps(window, display, path, ',');
+    const auto error = korvel::Run(window, window, steps, ',');
+    ASSERT_TRUE(error.has_value());
+    EXPECT_EQ(error->Code(), kPathNotFound);
+    EXPECT_THAT(error->Description(), HasSubstr(path.string()));
+    EXPECT_EQ(window.errors, std::vector<int>{kPathNotFound});
+    EXPECT_EQ(window.Text(Control::Text5), "0,9");  // the run's own text, not the failure mark
+    EXPECT_TRUE(display.shown.empty());
+}
+
+TEST(ReportPath, IsKorvelHtmInTheHomeFolder) {
+    const char* saved = std::getenv("HOME");
+    const std::string savedHome = saved ? saved : "";
+    const passwd* user = getpwuid(getuid());
+    ASSERT_NE(user, nullptr);
+    const fs::path fromDatabase = fs::path(user->pw_dir) / "korvel.htm";
+
+    setenv("HOME", "/srv/someone", 1);
+    EXPECT_EQ(ReportPath(), fs::path("/srv/someone/korvel.htm"));
+    setenv("HOME", "", 1);
+    EXPECT_EQ(ReportPath(), fromDatabase);
+    unsetenv("HOME");
+    EXPECT_EQ(ReportPath(), fromDatabase);
+
+    if (saved) setenv("HOME", savedHome.c_str(), 1);
+}
+
+}  // namespace
+}  // namespace korvel
