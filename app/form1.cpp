@@ -1,0 +1,369 @@
+#include "app/form1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QFontMetrics>
+#include <QImage>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+#include <algorithm>
+#include <limits>
+#include <vector>
+
+#include "app/centring.h"
+#include "calc/substances.h"
+
+namespace korvel {
+
+namespace {
+
+enum class Kind { Rect, Label, CentredLabel, FramedLabel, Field, LeftField, DisplayField, Combo, Check, Button };
+
+struct ControlLayout {
+    const char* name;
+    Kind kind;
+    const char* text;
+    int left, top, width, height;  // twips, relative to the client area
+    bool visible;
+    int tabIndex;  // -1: takes no focus at all
+};
+
+// Every control of the window, in the order of its bands.
+constexpr ControlLayout kLayout[] = {
+    {"Shape7", Kind::Rect, "", 360, 120, 3855, 615, true, -1},
+    {"Check1", Kind::Check, "", 480, 240, 255, 255, true, 16},
+    {"Label8", Kind::Label, "Рассчитывать максимально-разовый выброс прямым пересчетом из валового", 840, 240, 3255,
+     495, true, 17},
+    {"Shape5", Kind::Rect, "", 4320, 120, 3855, 615, true, -1},
+    {"Label6", Kind::Label, "Номер источника", 4440, 360, 1455, 255, true, 14},
+    {"Text7", Kind::LeftField, "__________", 6000, 360, 2055, 285, true, 0},
+    {"Shape6", Kind::Rect, "", 360, 840, 7815, 735, true, -1},
+    {"Label7", Kind::Label, "Выберите марку электрода", 600, 1080, 2775, 255, true, 15},
+    {"Combo1", Kind::Combo, "", 3600, 1080, 4455, 315, true, 2},
+    {"Shape1", Kind::Rect, "", 360, 1680, 5295, 495, true, -1},
+    {"Label1", Kind::Label, "Масса израсходованных за год электродов, кг", 480, 1800, 3855, 255, true, 1},
+    {"Text1", Kind::Field, "330.00", 4440, 1800, 1095, 285, true, 3},
+    {"Shape2", Kind::Rect, "", 360, 2280, 5295, 495, true, -1},
+    {"Label2", Kind::Label, "Время непрерывной сварки в день, час.,мин. ", 480, 2400, 3855, 255, true, 8},
+    {"Text2", Kind::Field, "1", 4440, 2400, 495, 285, true, 4},
+    {"Text3", Kind::Field, "15", 5040, 2400, 495, 285, true, 5},
+    {"Shape3", Kind::Rect, "", 360, 2880, 5295, 495, true, -1},
+    {"Label3", Kind::Label, "Количество рабочих дней в году", 480, 3000, 3855, 255, true, 9},
+    {"Text4", Kind::Field, "365", 4440, 3000, 1095, 285, true, 6},
+    {"Shape8", Kind::Rect, "", 360, 2280, 5295, 1095, false, -1},
+    {"Label9", Kind::Label, "Время работы участка, часов в год", 480, 2400, 3855, 255, false, 18},
+    {"Text8", Kind::Field, "502", 3600, 2400, 1335, 285, false, 19},
+    {"Shape4", Kind::Rect, "", 6000, 1680, 2175, 1695, true, -1},
+    {"Label4", Kind::CentredLabel, "Масса электродов, расходуемых в день, кг", 6120, 1680, 1815, 375, true, 12},
+    {"Text5", Kind::DisplayField, "Не рассчитано", 6120, 2160, 1935, 285, true, 10},
+    {"Label5", Kind::CentredLabel, "Время непрерывной сварки, сек", 6120, 2520, 1815, 375, true, 13},
+    {"Text6", Kind::DisplayField, "Не рассчитано", 6120, 3000, 1935, 285, true, 11},
+    // The fourth letter of the caption is the Latin c.
+    {"Command1", Kind::Button, "Расcчитать и сформировать отчет", 360, 3600, 7695, 255, true, 7},
+    {"Label10", Kind::FramedLabel, "ver.1.01 beta 2003", 2280, 3960, 3855, 255, true, 20},
+};
+
+constexpr int kClientWidth = 8235;  // twips
+constexpr int kClientHeight = 4395;
+
+int Px(int twips) { return twips / kTwipsPerPixel; }
+
+// The twelve controls the time mode shows or hides, in the order the switch
+// works through them, and whether each belongs to per-year mode.
+struct ModeRow {
+    const char* name;
+    bool perYear;
+};
+constexpr ModeRow kModeRows[] = {
+    {"Text2", false},  {"Text3", false}, {"Text4", false}, {"Label2", false}, {"Label3", false}, {"Shape2", false},
+    {"Shape3", false}, {"Shape8", true}, {"Label9", true}, {"Text8", true},   {"Text5", false},  {"Text6", false},
+};
+
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// Where the ink of a text drawn into a box of the given width ends: the
+// first row and column below and right of every painted pixel.
+QSize InkExtent(const QFont& font, const QString& text, int width, int flags) {
+    QImage image(width + 64, 256, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    {
+        QPainter painter(&image);
+        painter.setFont(font);
+        painter.setPen(Qt::black);
+        painter.drawText(QRect(0, 0, width, image.height()), flags, text);
+    }
+    QSize extent(0, 0);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) == 0) continue;
+            extent = extent.expandedTo(QSize(x + 1, y + 1));
+        }
+    }
+    return extent;
+}
+
+}  // namespace
+
+bool Form1::CaptionsFit(const QFont& font) {
+    for (const ControlLayout& c : kLayout) {
+        const QString text = QString::fromUtf8(c.text);
+        switch (c.kind) {
+            case Kind::Label:
+            case Kind::CentredLabel:
+            case Kind::FramedLabel: {
+                // Labels wrap at word boundaries and clip at their box.
+                const int frame = c.kind == Kind::FramedLabel ? 1 : 0;
+                const QSize box(Px(c.width) - 2 * frame, Px(c.height) - 2 * frame);
+                const int align = c.kind == Kind::Label ? Qt::AlignLeft : Qt::AlignHCenter;
+                const QSize ink = InkExtent(font, text, box.width(), Qt::TextWordWrap | align | Qt::AlignTop);
+                if (ink.width() > box.width() || ink.height() > box.height()) return false;
+                break;
+            }
+            case Kind::Button:
+                if (QFontMetrics(font).horizontalAdvance(text) > Px(c.width) - 8) return false;
+                break;
+            default:
+                break;
+        }
+    }
+    return true;
+}
+
+QFont Form1::DialogFont(const QFont& base) {
+    // The fixed boxes were laid out for a dialog font of 11 pixels with 12-pixel
+    // lines; broad fonts such as DejaVu Sans overflow them at 9 points. Keep the
+    // toolkit's font when it fits, else the nearest metric-compatible sans.
+    QFont same = base;
+    same.setFamilies({QStringLiteral("Liberation Sans")});
+    QFont smaller = same;
+    smaller.setPointSize(8);
+    for (const QFont& font : {base, same, smaller})
+        if (CaptionsFit(font)) return font;
+    return smaller;
+}
+
+OutlineRect::OutlineRect(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void OutlineRect::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}
+
+void SelectAllField::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    // Coming back from another window or from a popup (the field's own context
+    // menu) is no entering of the field: the caret the user placed stays.
+    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) return;
+    selectAll();
+    focusedByClick_ = event->reason() == Qt::MouseFocusReason;
+}
+
+void SelectAllField::focusOutEvent(QFocusEvent* event) {
+    focusedByClick_ = swallowingClick_ = false;
+    QLineEdit::focusOutEvent(event);
+}
+
+void SelectAllField::mousePressEvent(QMouseEvent* event) {
+    if (focusedByClick_) {
+        focusedByClick_ = false;
+        swallowingClick_ = true;
+        event->accept();
+        return;
+    }
+    QLineEdit::mousePressEvent(event);
+}
+
+void SelectAllField::mouseMoveEvent(QMouseEvent* event) {
+    if (swallowingClick_) {
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseMoveEvent(event);
+}
+
+void SelectAllField::mouseReleaseEvent(QMouseEvent* event) {
+    if (swallowingClick_) {
+        swallowingClick_ = false;
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+Form1::Form1(char separator, QWidget* parent) : QWidget(parent), separator_(separator) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Расчет выделений ЗВ при электросварке"));
+    setFixedSize(Px(kClientWidth), Px(kClientHeight));
+    setFont(DialogFont(QApplication::font()));
+    BuildLayout();
+    connect(check1_, &QCheckBox::clicked, this, &Form1::ModeSwitch);
+    connect(command1_, &QPushButton::clicked, this, &Form1::StartRun);
+}
+
+void Form1::BuildLayout() {
+    std::vector<std::pair<int, QWidget*>> tabOrder;
+    std::vector<QWidget*> labels;
+    std::vector<QWidget*> rects;
+    std::vector<QWidget*> inputs;
+    for (const ControlLayout& c : kLayout) {
+        const QString text = QString::fromUtf8(c.text);
+        QWidget* widget = nullptr;
+        switch (c.kind) {
+            case Kind::Rect:
+                widget = new OutlineRect(this);
+                rects.push_back(widget);
+                break;
+            case Kind::Label:
+            case Kind::CentredLabel:
+            case Kind::FramedLabel: {
+                auto* label = new QLabel(text, this);
+                label->setTextFormat(Qt::PlainText);
+                label->setWordWrap(true);
+                label->setAutoFillBackground(true);
+                label->setAlignment(c.kind == Kind::Label ? Qt::AlignLeft | Qt::AlignTop
+                                                          : Qt::AlignHCenter | Qt::AlignTop);
+                if (c.kind == Kind::FramedLabel) {
+                    label->setFrameStyle(QFrame::Box | QFrame::Plain);
+                    label->setLineWidth(1);
+                    label->setAlignment(Qt::AlignCenter);
+                    QPalette white = label->palette();
+                    white.setColor(QPalette::Window, white.color(QPalette::HighlightedText));
+                    label->setPalette(white);
+                }
+                widget = label;
+                labels.push_back(widget);
+                break;
+            }
+            case Kind::Field:
+            case Kind::LeftField:
+            case Kind::DisplayField: {
+                QLineEdit* field = c.kind == Kind::DisplayField ? new QLineEdit(this) : new SelectAllField(this);
+                field->setText(text);
+                field->setMaxLength(std::numeric_limits<int>::max());
+                field->setAlignment(c.kind == Kind::LeftField ? Qt::AlignLeft | Qt::AlignVCenter
+                                                              : Qt::AlignRight | Qt::AlignVCenter);
+                if (c.kind == Kind::DisplayField) {
+                    field->setEnabled(false);
+                    field->setFocusPolicy(Qt::NoFocus);
+                }
+                fields_[static_cast<std::size_t>(c.name[4] - '1')] = field;  // "TextN"
+                widget = field;
+                inputs.push_back(widget);
+                break;
+            }
+            case Kind::Combo:
+                combo1_ = new QComboBox(this);
+                combo1_->setEditable(false);
+                combo1_->setCurrentIndex(-1);
+                widget = combo1_;
+                inputs.push_back(widget);
+                break;
+            case Kind::Check:
+                // Only the box: the explanation is Label8.
+                check1_ = new QCheckBox(this);
+                widget = check1_;
+                inputs.push_back(widget);
+                break;
+            case Kind::Button:
+                command1_ = new QPushButton(text, this);
+                // No default role: Enter and Escape press nothing.
+                command1_->setAutoDefault(false);
+                command1_->setDefault(false);
+                widget = command1_;
+                inputs.push_back(widget);
+                break;
+        }
+        widget->setObjectName(QString::fromLatin1(c.name));
+        widget->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
+        if (!c.visible) widget->setVisible(false);
+        if (c.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus) tabOrder.emplace_back(c.tabIndex, widget);
+    }
+
+    // Inputs above labels above rectangles.
+    for (QWidget* w : labels) w->lower();
+    for (QWidget* w : rects) w->lower();
+    for (QWidget* w : inputs) w->raise();
+
+    std::sort(tabOrder.begin(), tabOrder.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+
+    // The window opens with the focus in Text7 and its text selected.
+    Field(Control::Text7)->setFocus(Qt::OtherFocusReason);
+    Field(Control::Text7)->selectAll();
+}
+
+void Form1::AttachRun(RunFeedback& feedback, RunSteps& steps) {
+    feedback_ = &feedback;
+    steps_ = &steps;
+}
+
+void Form1::LoadStep() {
+    // The whole screen and the window's outer size, in twips.
+    const QScreen* screen = this->screen();
+    const QSize screenSize = screen->geometry().size();
+    const QSize outer = frameGeometry().size();
+    const TwipPosition pos = CentredPosition(static_cast<float>(screenSize.width() * kTwipsPerPixel),
+                                             static_cast<float>(screenSize.height() * kTwipsPerPixel),
+                                             static_cast<float>(outer.width() * kTwipsPerPixel),
+                                             static_cast<float>(outer.height() * kTwipsPerPixel));
+    move(screen->geometry().topLeft() + QPoint(TwipsToPixels(pos.left), TwipsToPixels(pos.top)));
+
+    for (const Brand& brand : BrandTable) combo1_->addItem(FromUtf8(brand.name));
+    combo1_->setCurrentIndex(-1);
+}
+
+void Form1::ModeSwitch() {
+    for (const ModeRow& row : kModeRows) {
+        const int value = CheckValue();
+        if (value != 0 && value != 1) continue;
+        findChild<QWidget*>(QString::fromLatin1(row.name), Qt::FindDirectChildrenOnly)
+            ->setVisible(row.perYear == (value == 1));
+    }
+}
+
+void Form1::StartRun() {
+    if (feedback_ == nullptr || steps_ == nullptr) return;
+    Run(*this, *feedback_, *steps_, separator_);
+}
+
+int Form1::CheckValue() const {
+    switch (check1_->checkState()) {
+        case Qt::Unchecked:
+            return 0;
+        case Qt::Checked:
+            return 1;
+        default:
+            return 2;
+    }
+}
+
+QLineEdit* Form1::Field(Control control) const {
+    return fields_.at(static_cast<std::size_t>(control) - static_cast<std::size_t>(Control::Text1));
+}
+
+std::string Form1::Text(Control control) const {
+    const QString text = control == Control::Combo1 ? combo1_->currentText() : Field(control)->text();
+    return text.toStdString();
+}
+
+void Form1::SetText(Control control, std::string_view text) {
+    if (control == Control::Combo1) {
+        // A pick-only list takes no text of its own; the run never writes it.
+        combo1_->setCurrentIndex(combo1_->findText(FromUtf8(text), Qt::MatchExactly));
+        return;
+    }
+    Field(control)->setText(FromUtf8(text));
+}
+
+}  // namespace korvel

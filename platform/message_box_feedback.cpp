@@ -1,0 +1,31 @@
+#include "platform/message_box_feedback.h"
+
+#include <QMessageBox>
+
+namespace korvel {
+
+namespace {
+
+void ShowBox(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
+    QMessageBox box(icon, QStringLiteral("korvel"), text, QMessageBox::Ok, parent);
+    // No other window takes input while a run waits on its box.
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+}  // namespace
+
+QString ErrorBoxText(const FatalError& error) {
+    return QStringLiteral("Ошибка %1: %2").arg(error.Code()).arg(QString::fromStdString(error.Description()));
+}
+
+void MessageBoxFeedback::ShowMessage(std::string_view message) {
+    ShowBox(parent_, QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())), QMessageBox::NoIcon);
+}
+
+void MessageBoxFeedback::ShowError(const FatalError& error) {
+    ShowBox(parent_, ErrorBoxText(error), QMessageBox::Critical);
+}
+
+}  // namespace korvel
