@@ -69,6 +69,20 @@ void BM_Command1ToReportPainted_NewWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_Command1ToReportPainted_NewWindow)->Unit(benchmark::kMillisecond);
 
+// The report window's share of a click: read, decode, lay out and paint the
+// report that the run has written.
+void BM_ReportLoadedAndPainted(benchmark::State& state) {
+    QTemporaryDir dir;
+    Program program(dir.filePath("korvel.htm"));
+    program.command1->click();
+    korvel::Form2* window = program.host.Window();
+    for (auto _ : state) {
+        window->WebBrowser1->Navigate(program.steps.Path());
+        window->repaint();
+    }
+}
+BENCHMARK(BM_ReportLoadedAndPainted)->Unit(benchmark::kMillisecond);
+
 // The widgets of the input window as plain Qt classes: same kind, geometry,
 // texts and visibility, none of Form1's own behaviour.
 struct WidgetCopy {
