@@ -7,6 +7,7 @@ cd "$(dirname "$0")"
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xauth fonts-dejavu-core fonts-liberation2)
+packages+=(dpkg-dev)  # dpkg-shlibdeps, for the Debian package that cpack builds
 
 install_missing() {
     local missing=()

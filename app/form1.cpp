@@ -86,26 +86,26 @@ constexpr ModeRow kModeRows[] = {
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-// Where the ink of a text drawn into a box of the given width ends: the
-// first row and column below and right of every painted pixel.
-QSize InkExtent(const QFont& font, const QString& text, int width, int flags) {
-    QImage image(width + 64, 256, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
+// Whether any ink of a text drawn into the box spills past it. Only a margin
+// one line deep around the box is drawn and looked at: start-up runs this for
+// every caption.
+bool InkOverflows(const QFont& font, const QString& text, QSize box, int flags) {
+    constexpr int kMargin = 32;
+    QImage image(box.width() + kMargin, box.height() + kMargin, QImage::Format_Alpha8);
+    image.fill(0);
     {
         QPainter painter(&image);
         painter.setFont(font);
         painter.setPen(Qt::black);
-        painter.drawText(QRect(0, 0, width, image.height()), flags, text);
+        painter.drawText(QRect(0, 0, box.width(), image.height()), flags, text);
     }
-    QSize extent(0, 0);
     for (int y = 0; y < image.height(); ++y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(line[x]) == 0) continue;
-            extent = extent.expandedTo(QSize(x + 1, y + 1));
+        const uchar* line = image.constScanLine(y);
+        for (int x = y < box.height() ? box.width() : 0; x < image.width(); ++x) {
+            if (line[x] != 0) return true;
         }
     }
-    return extent;
+    return false;
 }
 
 }  // namespace
@@ -121,8 +121,7 @@ bool Form1::CaptionsFit(const QFont& font) {
                 const int frame = c.kind == Kind::FramedLabel ? 1 : 0;
                 const QSize box(Px(c.width) - 2 * frame, Px(c.height) - 2 * frame);
                 const int align = c.kind == Kind::Label ? Qt::AlignLeft : Qt::AlignHCenter;
-                const QSize ink = InkExtent(font, text, box.width(), Qt::TextWordWrap | align | Qt::AlignTop);
-                if (ink.width() > box.width() || ink.height() > box.height()) return false;
+                if (InkOverflows(font, text, box, Qt::TextWordWrap | align | Qt::AlignTop)) return false;
                 break;
             }
             case Kind::Button:

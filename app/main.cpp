@@ -1,23 +1,14 @@
-// Starts korvel: the input window, centred, with the brand list filled.
+// Starts korvel: the input window, centred, with the brand list filled. The
+// report window appears with the first clean run.
 #include <QApplication>
 #include <QIcon>
 
 #include "app/form1.h"
 #include "platform/message_box_feedback.h"
 #include "platform/regional_separator.h"
-#include "report/closing_step.h"
+#include "platform/report_window_host.h"
 #include "report/report_file.h"
 #include "report/report_steps.h"
-
-namespace {
-
-// Stands in for the report window until it exists: a clean run shows nothing.
-class NoReportDisplay : public korvel::ReportDisplay {
-public:
-    void ShowReport(const std::filesystem::path&, const korvel::CalcInputs&, const korvel::CalcResults&) override {}
-};
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     // No command-line options are read, Qt's own included: only the program name is passed on.
@@ -33,8 +24,8 @@ int main(int argc, char* argv[]) {
     const char separator = korvel::RegionalDecimalSeparator();
     korvel::Form1 form(separator);
     korvel::MessageBoxFeedback feedback(&form);
-    NoReportDisplay display;
-    korvel::ReportSteps steps(form, display, korvel::ReportPath(), separator);
+    korvel::ReportWindowHost reportWindowHost(separator);
+    korvel::ReportSteps steps(form, reportWindowHost, korvel::ReportPath(), separator);
     form.AttachRun(feedback, steps);
     form.LoadStep();
     form.show();

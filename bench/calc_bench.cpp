@@ -5,6 +5,7 @@
 #include <array>
 #include <string>
 
+#include "bench/default_window.h"
 #include "calc/number_rules.h"
 #include "calc/run.h"
 
@@ -12,20 +13,7 @@ namespace {
 
 using namespace korvel;
 
-// The input window's default texts with the first brand picked.
-class DefaultWindow : public FieldSource, public RunFeedback {
-public:
-    int CheckValue() const override { return 0; }
-    std::string Text(Control control) const override { return texts_[static_cast<std::size_t>(control)]; }
-    void SetText(Control control, std::string_view text) override {
-        texts_[static_cast<std::size_t>(control)].assign(text);
-    }
-    void ShowMessage(std::string_view) override {}
-    void ShowError(const FatalError&) override {}
-
-private:
-    std::array<std::string, 9> texts_{"330.00", "1", "15", "365", "", "", "__________", "502", "УОНИ 13/45"};
-};
+using bench::DefaultWindow;
 
 void WholeRunOnTheWorkedExample(benchmark::State& state) {
     DefaultWindow window;

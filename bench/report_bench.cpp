@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/default_window.h"
 #include "calc/run.h"
 #include "report/report_document.h"
 #include "report/report_file.h"
@@ -17,22 +18,7 @@ namespace {
 
 using namespace korvel;
 
-// The input window's default texts with the first brand picked.
-class DefaultWindow : public FieldSource, public RunFeedback {
-public:
-    explicit DefaultWindow(int check) : check_(check) {}
-    int CheckValue() const override { return check_; }
-    std::string Text(Control control) const override { return texts_[static_cast<std::size_t>(control)]; }
-    void SetText(Control control, std::string_view text) override {
-        texts_[static_cast<std::size_t>(control)].assign(text);
-    }
-    void ShowMessage(std::string_view) override {}
-    void ShowError(const FatalError&) override {}
-
-private:
-    int check_;
-    std::array<std::string, 9> texts_{"330.00", "1", "15", "365", "", "", "__________", "502", "УОНИ 13/45"};
-};
+using bench::DefaultWindow;
 
 Calculation WorkedExample(int check) {
     DefaultWindow window(check);

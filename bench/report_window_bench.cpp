@@ -1,0 +1,229 @@
+// Time from a click on Command1 to the report painted in the report window,
+// and from constructing the input window to its first paint, next to a bare
+// Qt window holding the same widgets. Runs on the offscreen platform unless
+// QT_QPA_PLATFORM says otherwise.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <memory>
+#include <vector>
+
+#include "app/form1.h"
+#include "calc/run.h"
+#include "platform/report_window_host.h"
+#include "report/report_steps.h"
+
+namespace {
+
+class SilentFeedback : public korvel::RunFeedback {
+public:
+    void ShowMessage(std::string_view) override {}
+    void ShowError(const korvel::FatalError&) override {}
+};
+
+struct Program {
+    explicit Program(const QString& reportPath)
+        : form(','), host(','), steps(form, host, reportPath.toStdString(), ',') {
+        form.AttachRun(feedback, steps);
+        form.LoadStep();
+        form.show();
+        form.SetText(korvel::Control::Combo1, "УОНИ 13/45");
+        command1 = form.findChild<QPushButton*>("Command1");
+    }
+    korvel::Form1 form;
+    SilentFeedback feedback;
+    korvel::ReportWindowHost host;
+    korvel::ReportSteps steps;
+    QPushButton* command1 = nullptr;
+};
+
+void BM_Command1ToReportPainted_WindowOpen(benchmark::State& state) {
+    QTemporaryDir dir;
+    Program program(dir.filePath("korvel.htm"));
+    program.command1->click();
+    for (auto _ : state) {
+        program.command1->click();
+        program.host.Window()->repaint();
+    }
+}
+BENCHMARK(BM_Command1ToReportPainted_WindowOpen)->Unit(benchmark::kMillisecond);
+
+void BM_Command1ToReportPainted_NewWindow(benchmark::State& state) {
+    QTemporaryDir dir;
+    Program program(dir.filePath("korvel.htm"));
+    for (auto _ : state) {
+        program.command1->click();
+        program.host.Window()->repaint();
+        state.PauseTiming();
+        program.host.Window()->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_Command1ToReportPainted_NewWindow)->Unit(benchmark::kMillisecond);
+
+// The report window's share of a click: read, decode, lay out and paint the
+// report that the run has written.
+void BM_ReportLoadedAndPainted(benchmark::State& state) {
+    QTemporaryDir dir;
+    Program program(dir.filePath("korvel.htm"));
+    program.command1->click();
+    korvel::Form2* window = program.host.Window();
+    for (auto _ : state) {
+        window->WebBrowser1->Navigate(program.steps.Path());
+        window->repaint();
+    }
+}
+BENCHMARK(BM_ReportLoadedAndPainted)->Unit(benchmark::kMillisecond);
+
+// The widgets of the input window as plain Qt classes: same kind, geometry,
+// texts and visibility, none of Form1's own behaviour.
+struct WidgetCopy {
+    enum Kind { Frame, Label, Field, Combo, Check, Button } kind;
+    QRect geometry;
+    QString text;
+    bool hidden;
+    int frameShape = 0;
+    Qt::Alignment alignment;
+    QStringList items;
+};
+
+std::vector<WidgetCopy> CopyWidgets(const QWidget& window) {
+    std::vector<WidgetCopy> copies;
+    for (const QWidget* w : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        WidgetCopy c{WidgetCopy::Frame, w->geometry(), {}, w->isHidden(), 0, {}, {}};
+        if (auto* label = qobject_cast<const QLabel*>(w)) {
+            c = {WidgetCopy::Label,
+                 w->geometry(),
+                 label->text(),
+                 w->isHidden(),
+                 label->frameShape(),
+                 label->alignment(),
+                 {}};
+        } else if (auto* field = qobject_cast<const QLineEdit*>(w)) {
+            c = {WidgetCopy::Field, w->geometry(), field->text(), w->isHidden(), 0, field->alignment(), {}};
+        } else if (auto* combo = qobject_cast<const QComboBox*>(w)) {
+            c.kind = WidgetCopy::Combo;
+            for (int i = 0; i < combo->count(); ++i) c.items << combo->itemText(i);
+        } else if (auto* check = qobject_cast<const QCheckBox*>(w)) {
+            c = {WidgetCopy::Check, w->geometry(), check->text(), w->isHidden(), 0, {}, {}};
+        } else if (auto* button = qobject_cast<const QPushButton*>(w)) {
+            c = {WidgetCopy::Button, w->geometry(), button->text(), w->isHidden(), 0, {}, {}};
+        }
+        copies.push_back(c);
+    }
+    return copies;
+}
+
+std::unique_ptr<QWidget> BareWindow(const std::vector<WidgetCopy>& copies, const QWidget& model) {
+    auto window = std::make_unique<QWidget>();
+    window->setWindowTitle(model.windowTitle());
+    window->setFixedSize(model.size());
+    window->setFont(model.font());
+    for (const auto& c : copies) {
+        QWidget* w = nullptr;
+        switch (c.kind) {
+            case WidgetCopy::Frame: {
+                auto* frame = new QFrame(window.get());
+                frame->setFrameShape(QFrame::Box);
+                w = frame;
+                break;
+            }
+            case WidgetCopy::Label: {
+                auto* label = new QLabel(c.text, window.get());
+                label->setFrameShape(static_cast<QFrame::Shape>(c.frameShape));
+                label->setAlignment(c.alignment);
+                label->setWordWrap(true);
+                w = label;
+                break;
+            }
+            case WidgetCopy::Field: {
+                auto* field = new QLineEdit(c.text, window.get());
+                field->setAlignment(c.alignment);
+                w = field;
+                break;
+            }
+            case WidgetCopy::Combo: {
+                auto* combo = new QComboBox(window.get());
+                combo->addItems(c.items);
+                combo->setCurrentIndex(-1);
+                w = combo;
+                break;
+            }
+            case WidgetCopy::Check:
+                w = new QCheckBox(c.text, window.get());
+                break;
+            case WidgetCopy::Button:
+                w = new QPushButton(c.text, window.get());
+                break;
+        }
+        w->setGeometry(c.geometry);
+        w->setHidden(c.hidden);
+    }
+    return window;
+}
+
+void BM_StartToForm1Painted(benchmark::State& state) {
+    for (auto _ : state) {
+        auto form = std::make_unique<korvel::Form1>(',');
+        form->LoadStep();
+        form->show();
+        form->repaint();
+        state.PauseTiming();
+        form.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartToForm1Painted)->Unit(benchmark::kMillisecond);
+
+void BM_StartToBareWindowPainted(benchmark::State& state) {
+    korvel::Form1 model(',');
+    model.LoadStep();
+    const std::vector<WidgetCopy> copies = CopyWidgets(model);
+    for (auto _ : state) {
+        auto window = BareWindow(copies, model);
+        window->move(model.pos());
+        window->show();
+        window->repaint();
+        state.PauseTiming();
+        window.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StartToBareWindowPainted)->Unit(benchmark::kMillisecond);
+
+// The part of Form1's start that a bare window does not do: choosing a font
+// in which every caption fits its fixed box.
+void BM_Form1DialogFont(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(korvel::Form1::DialogFont(QApplication::font()));
+}
+BENCHMARK(BM_Form1DialogFont)->Unit(benchmark::kMillisecond);
+
+// The offscreen platform warns on every raise(); nothing else is dropped.
+QtMessageHandler defaultHandler = nullptr;
+
+void QuietRaise(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (message.contains(QLatin1String("does not support raise()"))) return;
+    if (defaultHandler) defaultHandler(type, context, message);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    defaultHandler = qInstallMessageHandler(QuietRaise);
+    int qtArgc = 1;
+    QApplication app(qtArgc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
