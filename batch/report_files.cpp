@@ -1,9 +1,9 @@
 #include "batch/report_files.h"
 
 #include <fcntl.h>
-#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstdio>
 
 #include <cerrno>
 #include <string>
@@ -26,8 +26,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-ReportFiles::ReportFiles(std::filesystem::path folder)
-    : sparePath_(std::move(folder) / (".korvel-batch-" + std::to_string(::getpid()) + ".tmp")) {}
+ReportFiles::ReportFiles(const std::filesystem::path& folder)
+    : sparePath_(folder / (".korvel-batch-" + std::to_string(::getpid()) + ".tmp")) {}
 
 ReportFiles::~ReportFiles() { DropSpare(); }
 

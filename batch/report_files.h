@@ -17,7 +17,7 @@ namespace korvel::batch {
 class ReportFiles {
 public:
     // `folder` is where every report of this writer goes.
-    explicit ReportFiles(std::filesystem::path folder);
+    explicit ReportFiles(const std::filesystem::path& folder);
     ~ReportFiles();
     ReportFiles(const ReportFiles&) = delete;
     ReportFiles& operator=(const ReportFiles&) = delete;

@@ -33,7 +33,7 @@ const fs::path& WorkDir() {
 // Stations of every brand, three in four in daily mode, with blanks in the
 // numbers and source names that need quoting now and then.
 fs::path Stations(std::size_t rows) {
-    const fs::path path = WorkDir() / ("stations-" + std::to_string(rows) + ".csv");
+    fs::path path = WorkDir() / ("stations-" + std::to_string(rows) + ".csv");
     if (fs::exists(path)) return path;
     std::ofstream out(path, std::ios::binary);
     out << "source;brand;consumption;hours;minutes;days;hours_per_year\r\n";

@@ -91,7 +91,7 @@ protected:
         std::ofstream(dir_ / name, std::ios::binary) << text;
         return dir_ / name;
     }
-    fs::path Input(const std::vector<StationRow>& rows, char delimiter = ';', std::string prefix = "") {
+    fs::path Input(const std::vector<StationRow>& rows, char delimiter = ';', const std::string& prefix = "") {
         std::string text = prefix + kHeader + "\r\n";
         if (delimiter != ';') std::replace(text.begin(), text.end(), ';', delimiter);
         for (const StationRow& row : rows) text += CsvLine(row, delimiter);
