@@ -1,0 +1,171 @@
+#include "batch/csv_reader.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace korvel::batch {
+
+namespace {
+
+constexpr std::size_t kBufferSize = 1 << 16;
+
+// The length of the well-formed UTF-8 sequence at `i`, or 0.
+std::size_t SequenceLength(const std::string& s, std::size_t i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char b0 = byte(i);
+    if (b0 < 0x80) return 1;
+    std::size_t length;
+    unsigned char lo = 0x80, hi = 0xBF;  // the allowed range of the second byte
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        length = 2;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        length = 3;
+        if (b0 == 0xE0) lo = 0xA0;  // overlong
+        if (b0 == 0xED) hi = 0x9F;  // surrogates
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        length = 4;
+        if (b0 == 0xF0) lo = 0x90;  // overlong
+        if (b0 == 0xF4) hi = 0x8F;  // above U+10FFFF
+    } else {
+        return 0;
+    }
+    if (i + length > s.size()) return 0;
+    if (byte(i + 1) < lo || byte(i + 1) > hi) return 0;
+    for (std::size_t k = 2; k < length; ++k) {
+        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
+std::size_t FindInvalidUtf8(const std::string& text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        // Plain ASCII runs are the common case.
+        while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
+        if (i == text.size()) break;
+        const std::size_t length = SequenceLength(text, i);
+        if (length == 0) return i;
+        i += length;
+    }
+    return std::string::npos;
+}
+
+bool CsvRecord::IsBlank() const {
+    return std::all_of(fields.begin(), fields.end(), [](const std::string& f) { return f.empty(); });
+}
+
+CsvReader::CsvReader(std::istream& in, char delimiter) : in_(in), buffer_(kBufferSize), delimiter_(delimiter) {
+    Fill();
+    const auto at = [&](std::size_t k) { return k < end_ ? static_cast<unsigned char>(buffer_[k]) : -1; };
+    if (at(0) == 0xEF && at(1) == 0xBB && at(2) == 0xBF) {
+        pos_ = 3;
+    } else if ((at(0) == 0xFF && at(1) == 0xFE) || (at(0) == 0xFE && at(1) == 0xFF) ||
+               (at(0) == 0 && at(1) == 0 && at(2) == 0xFE && at(3) == 0xFF)) {
+        throw CsvError(1, 0, "файл в кодировке UTF-16 или UTF-32, а нужна UTF-8");
+    }
+}
+
+bool CsvReader::Fill() {
+    if (pos_ < end_) return true;
+    pos_ = end_ = 0;
+    if (!in_) return false;
+    in_.read(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    end_ = static_cast<std::size_t>(in_.gcount());
+    return end_ > 0;
+}
+
+inline int CsvReader::Get() {
+    if (pos_ == end_ && !Fill()) return -1;
+    return static_cast<unsigned char>(buffer_[pos_++]);
+}
+
+inline int CsvReader::Peek() {
+    if (pos_ == end_ && !Fill()) return -1;
+    return static_cast<unsigned char>(buffer_[pos_]);
+}
+
+bool CsvReader::ReadHeader(CsvRecord& header) {
+    if (Peek() < 0) return false;
+    // The raw header up to the first line end outside quotes.
+    std::string raw;
+    bool quoted = false;
+    std::size_t semicolons = 0, commas = 0;
+    const std::size_t startLine = line_;
+    for (int c = Get(); c >= 0; c = Get()) {
+        if (c == '"') quoted = !quoted;
+        if (!quoted && (c == '\n' || c == '\r')) {
+            if (c == '\r' && Peek() == '\n') Get();
+            ++line_;
+            break;
+        }
+        if (c == '\n' || (c == '\r' && Peek() != '\n')) ++line_;
+        if (!quoted && c == ';') ++semicolons;
+        if (!quoted && c == ',') ++commas;
+        raw.push_back(static_cast<char>(c));
+    }
+    delimiter_ = commas > semicolons ? ',' : ';';
+
+    std::istringstream rawStream(raw);
+    CsvReader headerReader(rawStream, delimiter_);
+    headerReader.line_ = startLine;
+    if (!headerReader.Next(header)) header.fields.assign(1, std::string());
+    header.line = startLine;
+    return true;
+}
+
+bool CsvReader::Next(CsvRecord& record) {
+    if (Peek() < 0) return false;
+    record.line = line_;
+    std::size_t count = 0;
+    for (;;) {
+        if (count == record.fields.size()) record.fields.emplace_back();
+        std::string& field = record.fields[count];
+        field.clear();
+        ++count;
+        const std::size_t fieldLine = line_;
+
+        int c = Get();
+        if (c == '"') {
+            for (;;) {
+                c = Get();
+                if (c < 0) throw CsvError(fieldLine, count, "кавычка, открытая здесь, не закрыта до конца файла");
+                if (c == '"') {
+                    if (Peek() != '"') break;
+                    Get();
+                } else if (c == '\n' || (c == '\r' && Peek() != '\n')) {
+                    ++line_;
+                }
+                field.push_back(static_cast<char>(c));
+            }
+            c = Get();
+            if (c >= 0 && c != delimiter_ && c != '\n' && c != '\r') {
+                throw CsvError(line_, count, "после закрывающей кавычки поля стоит не разделитель");
+            }
+        } else {
+            while (c >= 0 && c != delimiter_ && c != '\n' && c != '\r') {
+                field.push_back(static_cast<char>(c));
+                c = Get();
+            }
+        }
+
+        const std::size_t bad = FindInvalidUtf8(field);
+        if (bad != std::string::npos) {
+            const auto breaks = std::count(field.begin(), field.begin() + static_cast<std::ptrdiff_t>(bad), '\n');
+            std::ostringstream message;
+            message << "недопустимая последовательность UTF-8 (байт 0x" << std::hex << std::uppercase
+                    << static_cast<int>(static_cast<unsigned char>(field[bad])) << ")";
+            throw CsvError(fieldLine + static_cast<std::size_t>(breaks), count, message.str());
+        }
+        if (c == delimiter_) continue;
+
+        // The end of the record.
+        if (c == '\r' && Peek() == '\n') Get();
+        if (c >= 0) ++line_;
+        record.fields.resize(count);
+        return true;
+    }
+}
+
+}  // namespace korvel::batch

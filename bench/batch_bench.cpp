@@ -1,0 +1,173 @@
+// Speed and memory of korvel-batch: rows per second with and without report
+// files, the report files against plain writes of the same bytes, and the
+// peak memory of a batch as the input grows (it should not grow with it).
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "batch/batch_main.h"
+#include "calc/substances.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using korvel::batch::BatchMain;
+
+const fs::path& WorkDir() {
+    static const fs::path dir = [] {
+        fs::path d = fs::temp_directory_path() / ("korvel-batch-bench-" + std::to_string(::getpid()));
+        fs::create_directories(d);
+        return d;
+    }();
+    return dir;
+}
+
+// Stations of every brand, three in four in daily mode, with blanks in the
+// numbers and source names that need quoting now and then.
+fs::path Stations(std::size_t rows) {
+    fs::path path = WorkDir() / ("stations-" + std::to_string(rows) + ".csv");
+    if (fs::exists(path)) return path;
+    std::ofstream out(path, std::ios::binary);
+    out << "source;brand;consumption;hours;minutes;days;hours_per_year\r\n";
+    for (std::size_t i = 0; i < rows; ++i) {
+        const auto& brand = korvel::BrandTable[i % korvel::kBrandCount].name;
+        out << (i % 7 == 0 ? "\"Пост " : "Пост ") << i << (i % 7 == 0 ? "; цех\";" : ";") << brand << ';'
+            << 50 + i % 900 << '.' << i % 100 << ';';
+        if (i % 4 == 3) {
+            out << ";;;" << 200 + i % 3000 << "\r\n";
+        } else {
+            out << 1 + i % 8 << ';' << i % 60 << ';' << 200 + i % 166 << ";\r\n";
+        }
+    }
+    return path;
+}
+
+int RunBatch(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    return BatchMain(args, {out, err});
+}
+
+void SummaryOnly(benchmark::State& state) {
+    const auto rows = static_cast<std::size_t>(state.range(0));
+    const fs::path input = Stations(rows);
+    const fs::path summary = WorkDir() / "summary-only.csv";
+    for (auto _ : state) {
+        const int code = RunBatch(
+            {input.string(), "--summary", summary.string(), "--summary-only", "--quiet", "--decimal-separator=,"});
+        if (code != 0) state.SkipWithError("batch failed");
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(SummaryOnly)->Arg(20000)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// The whole batch with report files against plain writes of the same bytes
+// under the same names (no computation, no temporary file, no rename). The
+// file system's speed at creating and dropping files swings a lot on a shared
+// machine, so the two take turns in each iteration and see the same state;
+// the time shown is the batch's, `vs_plain` the ratio of the two totals.
+//
+// The files go either into a new folder each time (a first batch into an
+// output folder: every file is new) or over those of the time before (a
+// batch run again: every file is replaced). The second argument picks.
+enum Target { kNewFolder = 0, kReplace = 1 };
+
+fs::path ReportFolder(const benchmark::State& state, std::string_view writer, std::size_t iteration) {
+    const std::string mode = state.range(1) == kNewFolder ? "new-" + std::to_string(iteration) : "replace";
+    return WorkDir() / ("reports-" + std::string(writer) + "-" + mode);
+}
+
+double SecondsOf(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void ReportsAgainstPlainWrites(benchmark::State& state) {
+    const auto rows = static_cast<std::size_t>(state.range(0));
+    const fs::path input = Stations(rows);
+    const std::vector<std::string> args{input.string(), "-o", "", "--quiet", "--decimal-separator=,"};
+
+    // The bytes the batch writes, read back once.
+    const fs::path made = WorkDir() / "reports-made";
+    RunBatch({input.string(), "-o", made.string(), "--quiet", "--decimal-separator=,"});
+    std::vector<std::pair<fs::path, std::string>> files;
+    for (const auto& entry : fs::directory_iterator(made)) {
+        if (entry.path().extension() != ".htm") continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        files.emplace_back(entry.path().filename(), std::string(std::istreambuf_iterator<char>(in), {}));
+    }
+    if (files.size() != rows) state.SkipWithError("reports missing");
+
+    double batchTotal = 0, plainTotal = 0;
+    std::size_t iteration = 0;
+    for (auto _ : state) {
+        const fs::path batchOut = ReportFolder(state, "batch", iteration);
+        const fs::path plainOut = ReportFolder(state, "plain", iteration++);
+        const double batch = SecondsOf([&] {
+            if (RunBatch({input.string(), "-o", batchOut.string(), "--quiet", "--decimal-separator=,"}) != 0) {
+                state.SkipWithError("batch failed");
+            }
+        });
+        plainTotal += SecondsOf([&] {
+            fs::create_directories(plainOut);
+            for (const auto& [name, bytes] : files) {
+                std::FILE* file = std::fopen((plainOut / name).c_str(), "wb");
+                std::fwrite(bytes.data(), 1, bytes.size(), file);
+                std::fclose(file);
+            }
+        });
+        batchTotal += batch;
+        state.SetIterationTime(batch);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    state.counters["vs_plain"] = plainTotal > 0 ? batchTotal / plainTotal : 0;
+}
+BENCHMARK(ReportsAgainstPlainWrites)
+    ->Args({2000, kNewFolder})
+    ->Args({2000, kReplace})
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// A "Vm...:" figure of this process, in KiB.
+long StatusKiB(std::string_view key) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with(key)) return std::stol(line.substr(key.size()));
+    }
+    return -1;
+}
+
+// How much the peak resident memory rises over a whole batch: the peak is
+// reset to the present size first, so the figure is what the batch adds.
+void PeakMemory(benchmark::State& state) {
+    const fs::path input = Stations(static_cast<std::size_t>(state.range(0)));
+    const fs::path summary = WorkDir() / "memory.csv";
+    long addedKiB = -1;
+    for (auto _ : state) {
+        std::ofstream("/proc/self/clear_refs") << "5" << std::flush;
+        const long before = StatusKiB("VmRSS:");
+        if (RunBatch({input.string(), "--summary", summary.string(), "--summary-only", "--quiet"}) != 0) {
+            state.SkipWithError("batch failed");
+        }
+        addedKiB = StatusKiB("VmHWM:") - before;
+    }
+    state.counters["peak_added_KiB"] = static_cast<double>(addedKiB);
+}
+BENCHMARK(PeakMemory)->Arg(1000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    fs::remove_all(WorkDir());
+}

@@ -1,0 +1,346 @@
+#include "batch/batch_main.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+#include <sstream>
+
+#include "batch/csv_reader.h"
+#include "batch/file_names.h"
+#include "batch/station_run.h"
+#include "report/closing_step.h"
+#include "report/report_document.h"
+#include "support/fake_window.h"
+
+namespace korvel::batch {
+namespace {
+
+namespace fs = std::filesystem;
+using Table = std::vector<std::vector<std::string>>;
+
+constexpr const char* kHeader = "source;brand;consumption;hours;minutes;days;hours_per_year";
+
+// What the input window shows after the same texts: its run up to the report,
+// then its closing step (the report file itself changes no field).
+struct WindowRun {
+    std::optional<Calculation> calc;
+    std::optional<int> error;
+    std::string text5, text6;
+};
+
+class NoDisplay : public ReportDisplay {
+    void ShowReport(const fs::path&, const CalcInputs&, const CalcResults&) override {}
+};
+
+WindowRun RunInWindow(const StationRow& row, char separator) {
+    testing::FakeWindow window;
+    window.SetText(Control::Text7, row.source);
+    window.SetText(Control::Combo1, row.brand);
+    window.SetText(Control::Text1, row.consumption);
+    window.SetText(Control::Text2, row.hours);
+    window.SetText(Control::Text3, row.minutes);
+    window.SetText(Control::Text4, row.days);
+    window.SetText(Control::Text8, row.hoursPerYear);
+    window.SetText(Control::Text5, "");
+    window.SetText(Control::Text6, "");
+    window.check = row.hoursPerYear.empty() ? 0 : 1;
+    WindowRun run;
+    try {
+        run.calc = Calculate(window, window, separator);
+        NoDisplay display;
+        ClosingStep(run.calc->inputs, run.calc->results, window, display, "korvel.htm");
+    } catch (const FatalError& error) {
+        run.error = error.Code();
+    }
+    run.text5 = window.Text(Control::Text5);
+    run.text6 = window.Text(Control::Text6);
+    return run;
+}
+
+std::string CsvLine(const StationRow& row, char delimiter) {
+    std::string line;
+    for (const std::string* field :
+         {&row.source, &row.brand, &row.consumption, &row.hours, &row.minutes, &row.days, &row.hoursPerYear}) {
+        if (!line.empty() || field != &row.source) line.push_back(delimiter);
+        std::string quoted = "\"";
+        for (const char c : *field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+        line += quoted + "\"";
+    }
+    return line + "\r\n";
+}
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class Batch : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("korvel-batch-" + std::to_string(::getpid()) + "-" +
+                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    fs::path Input(const std::string& text, const std::string& name = "in.csv") {
+        std::ofstream(dir_ / name, std::ios::binary) << text;
+        return dir_ / name;
+    }
+    fs::path Input(const std::vector<StationRow>& rows, char delimiter = ';', const std::string& prefix = "") {
+        std::string text = prefix + kHeader + "\r\n";
+        if (delimiter != ';') std::replace(text.begin(), text.end(), ';', delimiter);
+        for (const StationRow& row : rows) text += CsvLine(row, delimiter);
+        return Input(text);
+    }
+
+    int Run(std::vector<std::string> args) {
+        out_.str("");
+        err_.str("");
+        return BatchMain(args, {out_, err_});
+    }
+
+    // The summary as records, its byte-order mark checked and dropped.
+    Table Summary(const fs::path& path, char delimiter) {
+        const std::string bytes = ReadFile(path);
+        EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+        std::istringstream in(bytes);
+        CsvReader reader(in);
+        CsvRecord record;
+        Table table;
+        EXPECT_TRUE(reader.ReadHeader(record));
+        EXPECT_EQ(reader.Delimiter(), delimiter);
+        table.push_back(record.fields);
+        while (reader.Next(record)) table.push_back(record.fields);
+        return table;
+    }
+
+    fs::path dir_;
+    std::ostringstream out_, err_;
+};
+
+const StationRow kDailyExample{"__________", "УОНИ 13/45", "330.00", "1", "15", "365", ""};
+const StationRow kPerYearExample{"__________", "УОНИ 13/45", "330.00", "1", "15", "365", "502"};
+
+// G and M of the eight substances, as the summary writes them.
+std::vector<std::string> EmissionTexts(const CalcResults& results, char separator) {
+    std::vector<std::string> texts;
+    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+        texts.push_back(NumberText(results.maxEmission[i], separator));
+        texts.push_back(NumberText(results.grossEmission[i], separator));
+    }
+    return texts;
+}
+
+TEST_F(Batch, EveryRowMatchesTheWindowAndItsReportBytes) {
+    const std::vector<StationRow> rows{
+        kDailyExample,
+        kPerYearExample,
+        {"Пост \"3\"; цех <1>", "АНО - 7", "1 000.5", "7", "59", "250", ""},
+        {"Участок 4", "Т - 590", "45", "", "", "", "1250,5"},
+        {"Участок 5", "ЭА - 981/15", "12", "", "", "", "0.25"},
+    };
+    for (const char separator : {',', '.'}) {
+        SCOPED_TRACE(separator);
+        const fs::path out = dir_ / (separator == ',' ? "comma" : "point");
+        // A byte-order mark and the other input delimiter on one of the two passes.
+        const fs::path input = separator == ',' ? Input(rows, ';', "\xEF\xBB\xBF") : Input(rows, ',');
+        const int code = Run({input.string(), "-o", out.string(), std::string("--decimal-separator=") + separator});
+
+        const char delimiter = separator == ',' ? ';' : ',';
+        const Table summary = Summary(out / "summary.csv", delimiter);
+        ASSERT_EQ(summary.size(), rows.size() + 2);
+        bool allOk = true;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            SCOPED_TRACE(i);
+            const WindowRun window = RunInWindow(rows[i], separator);
+            const std::vector<std::string>& line = summary[i + 1];
+            ASSERT_EQ(line.size(), 22u);
+            EXPECT_EQ(line[0], std::to_string(i + 1));
+            EXPECT_EQ(line[1], rows[i].source);
+            EXPECT_EQ(line[4], window.text5);
+            EXPECT_EQ(line[5], window.text6);
+            const fs::path report = out / ReportFileName(i + 1, 4, rows[i].source);
+            if (window.calc) {
+                const bool ok = window.calc->results.FlagSum() == 0;
+                allOk = allOk && ok;
+                EXPECT_EQ(line[3], ok ? "ok" : line[3]);
+                EXPECT_EQ(std::vector<std::string>(line.begin() + 6, line.end()),
+                          EmissionTexts(window.calc->results, separator));
+                EXPECT_EQ(ReadFile(report), BuildReport(window.calc->inputs, window.calc->results, separator));
+            } else {
+                allOk = false;
+                EXPECT_EQ(line[3].rfind("ошибка " + std::to_string(*window.error) + ": ", 0), 0u) << line[3];
+                EXPECT_FALSE(fs::exists(report));
+            }
+        }
+        EXPECT_EQ(code, allOk ? kExitAllOk : kExitSomeRowsFailed);
+    }
+    // "1250,5" is a number only with the comma, so the point run failed that row.
+    EXPECT_EQ(RunInWindow(rows[3], '.').error, FatalError::kTypeMismatch);
+}
+
+TEST_F(Batch, FailedRowsAreMarkedAndLeftOutOfTheTotals) {
+    StationRow noBrand = kDailyExample, manyDays = kDailyExample, badHours = kPerYearExample, noTime = kDailyExample,
+               unknownBrand = kDailyExample, second = kDailyExample;
+    noBrand.brand = "";
+    manyDays.days = "400";
+    badHours.hoursPerYear = "abc";
+    noTime.hours = noTime.minutes = "0";
+    unknownBrand.brand = "УОНИ 13/46";
+    second.brand = "МР - 4";
+    second.consumption = "72";
+    const std::vector<StationRow> rows{kDailyExample, noBrand, manyDays, badHours, noTime, unknownBrand, second};
+    const fs::path out = dir_ / "out";
+    // A report of an earlier batch under a failed row's name must go.
+    fs::create_directories(out);
+    std::ofstream(out / ReportFileName(5, 4, noTime.source)) << "stale";
+
+    ASSERT_EQ(Run({Input(rows).string(), "-o", out.string(), "--decimal-separator", ","}), kExitSomeRowsFailed);
+
+    const Table summary = Summary(out / "summary.csv", ';');
+    ASSERT_EQ(summary.size(), rows.size() + 2);
+    const std::string failed(kFailedRunText);
+    const struct {
+        std::string status, text5, text6;
+        bool report;
+    } expected[] = {
+        {"ok", "0,9", "4500", true},
+        {"Марка электрода не выбрана !!!", failed, failed, true},
+        {"Слишком много рабочих дней в году !!!", failed, failed, true},
+        {"ошибка 13: Несоответствие типа", "", "", false},
+        {"ошибка 11: Деление на ноль", "0,9", "0", false},
+        {"марка электрода «УОНИ 13/46» не из списка марок", "", "", false},
+        {"ok", "0,2", "4500", true},
+    };
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        const std::vector<std::string>& line = summary[i + 1];
+        EXPECT_EQ(line[3], expected[i].status);
+        EXPECT_EQ(line[4], expected[i].text5);
+        EXPECT_EQ(line[5], expected[i].text6);
+        EXPECT_EQ(fs::exists(out / ReportFileName(i + 1, 4, rows[i].source)), expected[i].report);
+        // A run that stopped has no G and M.
+        EXPECT_EQ(line[6].empty(), !expected[i].report);
+        if (expected[i].status != "ok") {
+            EXPECT_NE(err_.str().find("строка " + std::to_string(i + 1) + " "), std::string::npos) << err_.str();
+        }
+    }
+    // An empty brand followed by a welding time of zero: the message box, then error 6.
+    StationRow both = noTime;
+    both.brand = "";
+    ASSERT_EQ(Run({Input({both}).string(), "-o", out.string(), "--decimal-separator", ","}), kExitSomeRowsFailed);
+    EXPECT_EQ(Summary(out / "summary.csv", ';')[1][3], "Марка электрода не выбрана !!!; ошибка 6: Переполнение");
+
+    // Totals: M of the two ok rows only, summed in row order.
+    ASSERT_EQ(Run({Input(rows).string(), "-o", out.string(), "--decimal-separator", ","}), kExitSomeRowsFailed);
+    const std::vector<std::string> totals = Summary(out / "summary.csv", ';').back();
+    EXPECT_EQ(totals[0], "итого");
+    const CalcResults first = RunInWindow(rows[0], ',').calc->results;
+    const CalcResults last = RunInWindow(rows[6], ',').calc->results;
+    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+        EXPECT_EQ(totals[6 + 2 * i], "");
+        EXPECT_EQ(totals[7 + 2 * i], NumberText(first.grossEmission[i] + last.grossEmission[i], ','));
+    }
+}
+
+TEST_F(Batch, ColumnsAreFoundByNameInAnyOrder) {
+    const fs::path input = Input(
+        "Note, Hours_Per_Year ,DAYS,minutes,hours,consumption,brand,source\n"
+        "x,,365,15,1,330,УОНИ 13/45,А\n"
+        "y,502,,,,330,УОНИ 13/45,Б\n");
+    ASSERT_EQ(Run({input.string(), "-o", (dir_ / "o").string(), "--summary-only", "--decimal-separator=."}),
+              kExitAllOk);
+    const Table summary = Summary(dir_ / "o" / "summary.csv", ',');
+    EXPECT_EQ(summary[1][4], "0.9");
+    EXPECT_EQ(summary[2][5], "1807200");
+    EXPECT_EQ(summary[1][6], NumberText(RunInWindow(kDailyExample, '.').calc->results.maxEmission[0], '.'));
+    EXPECT_EQ(summary[2][6], NumberText(RunInWindow(kPerYearExample, '.').calc->results.maxEmission[0], '.'));
+    // --summary-only: the run happens, no report file is written.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "o"), fs::directory_iterator()), 1);
+}
+
+TEST_F(Batch, BadInputStopsBeforeAnythingIsWritten) {
+    const std::string header = std::string(kHeader) + "\n";
+    const std::string good = "A;УОНИ 13/45;330;1;15;365;\n";
+    const struct {
+        const char* name;
+        std::string text;
+        std::vector<std::string> mentions;
+    } cases[] = {
+        {"a missing column", "source;brand;consumption;hours;days\n" + good, {"строка файла 1", "minutes"}},
+        {"a doubled column",
+         header.substr(0, header.size() - 1) + ";brand\n",
+         {"строка файла 1", "столбец 8", "brand"}},
+        {"Windows-1251",
+         header + good + "\xCF\xEE\xF1\xF2;УОНИ 13/45;330;1;15;365;\n",
+         {"строка файла 3", "столбец 1 (source)", "UTF-8"}},
+        {"too few fields", header + good + good + "B;УОНИ 13/45;330\n", {"строка файла 4", "полей 3"}},
+        {"an unclosed quote", header + "\"A;УОНИ 13/45;330;1;15;365;\n" + good, {"строка файла 2", "кавычка"}},
+        {"an empty file", "", {"пуст"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path out = dir_ / "never";
+        EXPECT_EQ(Run({Input(c.text).string(), "-o", out.string()}), kExitBadInput);
+        for (const std::string& part : c.mentions) EXPECT_NE(err_.str().find(part), std::string::npos) << err_.str();
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+TEST_F(Batch, UsageAndFileSystemErrorsExitWithTwo) {
+    const std::string input = Input({kDailyExample}).string();
+    std::ofstream(dir_ / "plain-file") << "x";
+    const struct {
+        std::vector<std::string> args;
+        const char* mentions;
+    } cases[] = {
+        {{}, "входной"},
+        {{input, "extra.csv"}, "extra.csv"},
+        {{input, "--frobnicate"}, "--frobnicate"},
+        {{input, "--decimal-separator", ";"}, "--decimal-separator"},
+        {{input, "-o"}, "-o"},
+        {{(dir_ / "missing.csv").string()}, "missing.csv"},
+        {{input, "-o", (dir_ / "plain-file" / "sub").string()}, "plain-file"},
+        {{input, "--summary", (dir_ / "no-such-dir" / "s.csv").string(), "--summary-only"}, "s.csv"},
+        {{input, "--summary", input}, "in.csv"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.args), kExitBadInput) << ::testing::PrintToString(c.args);
+        EXPECT_NE(err_.str().find(c.mentions), std::string::npos) << err_.str();
+    }
+    EXPECT_EQ(Run({"--version"}), kExitAllOk);
+    EXPECT_EQ(out_.str(), "korvel-batch 1.00.0007\n");
+    EXPECT_EQ(Run({"--help"}), kExitAllOk);
+    EXPECT_NE(out_.str().find("--summary-only"), std::string::npos);
+}
+
+TEST_F(Batch, SummaryGoesWhereAskedAndQuietSaysNothing) {
+    StationRow failing = kDailyExample;
+    failing.days = "0";
+    const fs::path summary = dir_ / "elsewhere.csv";
+    std::ofstream(summary) << "old";
+    EXPECT_EQ(Run({Input({failing}).string(), "--summary", summary.string(), "--summary-only", "--quiet"}),
+              kExitSomeRowsFailed);
+    EXPECT_EQ(out_.str(), "");
+    EXPECT_EQ(err_.str(), "");
+    EXPECT_EQ(Summary(summary, ',').at(1).at(3), "Рабочих дней в году не может быть 0 !!!");
+    // Only the summary itself: no temporary file stays beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 2);
+}
+
+TEST_F(Batch, AnInterruptedBatchLeavesNoSummary) {
+    const std::atomic<bool> stop{true};
+    const fs::path out = dir_ / "out";
+    EXPECT_EQ(BatchMain(std::vector<std::string>{Input({kDailyExample}).string(), "-o", out.string()},
+                        {out_, err_, false, &stop}),
+              kExitInterrupted);
+    EXPECT_TRUE(fs::is_empty(out));
+}
+
+}  // namespace
+}  // namespace korvel::batch
