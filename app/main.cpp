@@ -3,12 +3,10 @@
 #include <QApplication>
 #include <QIcon>
 
-#include "app/form1.h"
+#include "app/program.h"
 #include "platform/message_box_feedback.h"
 #include "platform/regional_separator.h"
-#include "platform/report_window_host.h"
 #include "report/report_file.h"
-#include "report/report_steps.h"
 
 int main(int argc, char* argv[]) {
     // No command-line options are read, Qt's own included: only the program name is passed on.
@@ -21,13 +19,8 @@ int main(int argc, char* argv[]) {
     icon.addFile(QStringLiteral(":/icons/korvel-32.png"), QSize(32, 32));
     QApplication::setWindowIcon(icon);
 
-    const char separator = korvel::RegionalDecimalSeparator();
-    korvel::Form1 form(separator);
-    korvel::MessageBoxFeedback feedback(&form);
-    korvel::ReportWindowHost reportWindowHost(separator);
-    korvel::ReportSteps steps(form, reportWindowHost, korvel::ReportPath(), separator);
-    form.AttachRun(feedback, steps);
-    form.LoadStep();
-    form.show();
+    korvel::Program program(korvel::ReportPath(), korvel::RegionalDecimalSeparator());
+    korvel::MessageBoxFeedback feedback(&program.form);
+    program.Start(feedback);
     return QApplication::exec();
 }

@@ -15,10 +15,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/form1.h"
+#include "app/program.h"
 #include "calc/run.h"
-#include "platform/report_window_host.h"
-#include "report/report_steps.h"
 
 namespace {
 
@@ -28,19 +26,13 @@ public:
     void ShowError(const korvel::FatalError&) override {}
 };
 
-struct Program {
-    explicit Program(const QString& reportPath)
-        : form(','), host(','), steps(form, host, reportPath.toStdString(), ',') {
-        form.AttachRun(feedback, steps);
-        form.LoadStep();
-        form.show();
+struct Program : korvel::Program {
+    explicit Program(const QString& reportPath) : korvel::Program(reportPath.toStdString(), ',') {
+        Start(feedback);
         form.SetText(korvel::Control::Combo1, "УОНИ 13/45");
         command1 = form.findChild<QPushButton*>("Command1");
     }
-    korvel::Form1 form;
     SilentFeedback feedback;
-    korvel::ReportWindowHost host;
-    korvel::ReportSteps steps;
     QPushButton* command1 = nullptr;
 };
 
@@ -50,7 +42,7 @@ void BM_Command1ToReportPainted_WindowOpen(benchmark::State& state) {
     program.command1->click();
     for (auto _ : state) {
         program.command1->click();
-        program.host.Window()->repaint();
+        program.reportWindow.Window()->repaint();
     }
 }
 BENCHMARK(BM_Command1ToReportPainted_WindowOpen)->Unit(benchmark::kMillisecond);
@@ -60,9 +52,9 @@ void BM_Command1ToReportPainted_NewWindow(benchmark::State& state) {
     Program program(dir.filePath("korvel.htm"));
     for (auto _ : state) {
         program.command1->click();
-        program.host.Window()->repaint();
+        program.reportWindow.Window()->repaint();
         state.PauseTiming();
-        program.host.Window()->close();
+        program.reportWindow.Window()->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         state.ResumeTiming();
     }
@@ -73,11 +65,12 @@ BENCHMARK(BM_Command1ToReportPainted_NewWindow)->Unit(benchmark::kMillisecond);
 // report that the run has written.
 void BM_ReportLoadedAndPainted(benchmark::State& state) {
     QTemporaryDir dir;
-    Program program(dir.filePath("korvel.htm"));
+    const QString reportPath = dir.filePath("korvel.htm");
+    Program program(reportPath);
     program.command1->click();
-    korvel::Form2* window = program.host.Window();
+    korvel::Form2* window = program.reportWindow.Window();
     for (auto _ : state) {
-        window->WebBrowser1->Navigate(program.steps.Path());
+        window->WebBrowser1->Navigate(reportPath.toStdString());
         window->repaint();
     }
 }

@@ -11,9 +11,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/form1.h"
-#include "platform/report_window_host.h"
-#include "report/report_steps.h"
+#include "app/program.h"
 
 using korvel::Control;
 
@@ -31,22 +29,14 @@ public:
 };
 
 // The program as main() puts it together, with the report in a temporary folder.
-struct Program {
-    explicit Program(const QString& reportPath)
-        : form(','), host(','), steps(form, host, reportPath.toStdString(), ',') {
-        form.AttachRun(feedback, steps);
-        form.LoadStep();
-        form.show();
-    }
+struct Program : korvel::Program {
+    explicit Program(const QString& reportPath) : korvel::Program(reportPath.toStdString(), ',') { Start(feedback); }
     void Click() { form.findChild<QPushButton*>("Command1")->click(); }
     void Set(Control control, const char* text) { form.SetText(control, text); }
     QString Field(const char* name) { return form.findChild<QLineEdit*>(name)->text(); }
-    QString Shown() { return host.Window()->WebBrowser1->toPlainText(); }
+    QString Shown() { return reportWindow.Window()->WebBrowser1->toPlainText(); }
 
-    korvel::Form1 form;
     RecordingFeedback feedback;
-    korvel::ReportWindowHost host;
-    korvel::ReportSteps steps;
 };
 
 QByteArray ReadAll(const QString& path) {
@@ -78,10 +68,10 @@ private slots:
 
     void cleanRunsOpenThenReuseTheReportWindow() {
         Program& p = *program_;
-        QVERIFY(p.host.Window() == nullptr);
+        QVERIFY(p.reportWindow.Window() == nullptr);
         p.Set(Control::Combo1, "УОНИ 13/45");
         p.Click();
-        QPointer<korvel::Form2> window = p.host.Window();
+        QPointer<korvel::Form2> window = p.reportWindow.Window();
         QVERIFY(window);
         QVERIFY(window->isVisible());
         QVERIFY(Centred(*window));
@@ -95,7 +85,7 @@ private slots:
         window->move(30, 40);
         p.Set(Control::Text1, "660");
         p.Click();
-        QCOMPARE(p.host.Window(), window.data());
+        QCOMPARE(p.reportWindow.Window(), window.data());
         QCOMPARE(window->pos(), QPoint(30, 40));
         QVERIFY(p.Shown().contains(QStringLiteral("Расход электродов марки УОНИ 13/45 составляет - 660 кг. в год.")));
         QVERIFY(!p.Shown().contains(QStringLiteral("составляет - 330 кг.")));
@@ -121,7 +111,7 @@ private slots:
         Program& p = *program_;
         p.Set(Control::Combo1, "УОНИ 13/45");
         p.Click();
-        QPointer<korvel::Form2> window = p.host.Window();
+        QPointer<korvel::Form2> window = p.reportWindow.Window();
         QVERIFY(window);
         const QString before = p.Shown();
         const QByteArray fileBefore = ReadAll(path_);
@@ -136,7 +126,7 @@ private slots:
         const QByteArray fileAfter = ReadAll(path_);
         QVERIFY(fileAfter != fileBefore);
         QVERIFY(korvel::DecodeWindows1251(fileAfter).contains(inNewFile));
-        QCOMPARE(p.host.Window(), window.data());
+        QCOMPARE(p.reportWindow.Window(), window.data());
         QCOMPARE(p.Shown(), before);
     }
 
@@ -145,23 +135,23 @@ private slots:
         p.Click();  // no brand at start
         QCOMPARE(p.Field("Text5"), kFailed);
         QVERIFY(QFile::exists(path_));
-        QVERIFY(p.host.Window() == nullptr);
+        QVERIFY(p.reportWindow.Window() == nullptr);
     }
 
     void closedWindowComesBackCentred() {
         Program& p = *program_;
         p.Set(Control::Combo1, "АНО - 7");
         p.Click();
-        p.host.Window()->move(5, 5);
-        QVERIFY(p.host.Window()->close());
+        p.reportWindow.Window()->move(5, 5);
+        QVERIFY(p.reportWindow.Window()->close());
         DestroyClosedWindows();
-        QVERIFY(p.host.Window() == nullptr);
+        QVERIFY(p.reportWindow.Window() == nullptr);
         QVERIFY(p.form.isVisible());
 
         p.Click();
-        QVERIFY(p.host.Window() != nullptr);
-        QVERIFY(p.host.Window()->isVisible());
-        QVERIFY(Centred(*p.host.Window()));
+        QVERIFY(p.reportWindow.Window() != nullptr);
+        QVERIFY(p.reportWindow.Window()->isVisible());
+        QVERIFY(Centred(*p.reportWindow.Window()));
         QVERIFY(p.Shown().contains(QStringLiteral("Расход электродов марки АНО - 7")));
     }
 
@@ -175,7 +165,7 @@ private slots:
         p.Click();  // no brand
         QCOMPARE(text5->text(), kFailed);
         QCOMPARE(text6->text(), kFailed);
-        QVERIFY(p.host.Window() == nullptr);
+        QVERIFY(p.reportWindow.Window() == nullptr);
         check1->click();
         QVERIFY(text5->isVisible() && text6->isVisible());
         QCOMPARE(text5->text(), kFailed);
@@ -186,7 +176,7 @@ private slots:
         Program& p = *program_;
         p.Set(Control::Combo1, "УОНИ 13/45");
         p.Click();
-        QPointer<korvel::Form2> window = p.host.Window();
+        QPointer<korvel::Form2> window = p.reportWindow.Window();
         QVERIFY(window);
         bool openAfterForm1Closed = false;
         bool reportClosed = false;
