@@ -17,8 +17,6 @@ public:
     void WriteReport(const CalcInputs& inputs, const CalcResults& results) override;
     void ClosingStep(const CalcInputs& inputs, const CalcResults& results) override;
 
-    const std::filesystem::path& Path() const { return reportPath_; }
-
 private:
     FieldSource& fields_;
     ReportDisplay& display_;
