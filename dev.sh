@@ -22,10 +22,10 @@ install_missing() {
     DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-build() {  # build DIR [cmake options...]
-    local dir=$1; shift
+build() {  # build DIR TARGET [cmake options...]
+    local dir=$1 target=$2; shift 2
     cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
-    cmake --build "$dir" -j "$(nproc)"
+    cmake --build "$dir" -j "$(nproc)" --target "$target"
 }
 
 werror=OFF
@@ -34,16 +34,16 @@ werror=OFF
 case "${1:-}" in
     run)
         install_missing
-        build build -DCMAKE_BUILD_TYPE=Release -DKORVEL_WERROR=$werror
+        build build korvel -DCMAKE_BUILD_TYPE=Release -DKORVEL_WERROR=$werror
         exec ./build/app/korvel
         ;;
     test)
         install_missing
         if [ "${CI:-}" = true ]; then
-            build build-san -DCMAKE_BUILD_TYPE=Debug -DKORVEL_WERROR=ON -DKORVEL_SANITIZE=ON -DKORVEL_BENCH=OFF
+            build build-san all -DCMAKE_BUILD_TYPE=Debug -DKORVEL_WERROR=ON -DKORVEL_SANITIZE=ON -DKORVEL_BENCH=OFF
             (cd build-san && ctest --output-on-failure -j "$(nproc)")
         fi
-        build build -DCMAKE_BUILD_TYPE=Release -DKORVEL_WERROR=$werror
+        build build all -DCMAKE_BUILD_TYPE=Release -DKORVEL_WERROR=$werror
         cd build && exec ctest --output-on-failure -j "$(nproc)"
         ;;
     *)
