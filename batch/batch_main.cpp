@@ -12,12 +12,12 @@
 
 #include "batch/csv_reader.h"
 #include "batch/file_names.h"
-#include "batch/output_file.h"
 #include "batch/progress_bar.h"
 #include "batch/report_files.h"
 #include "batch/station_run.h"
 #include "batch/summary.h"
 #include "calc/regional.h"
+#include "report/atomic_file.h"
 #include "report/report_document.h"
 
 namespace korvel::batch {
@@ -289,7 +289,7 @@ int RunBatch(const Options& options, BatchStreams& streams) {
     }
     if (needDir) MakeOutputDir(options.outputDir);
 
-    std::optional<OutputFile> summaryFile;
+    std::optional<AtomicFile> summaryFile;
     try {
         summaryFile.emplace(summaryPath);
     } catch (const fs::filesystem_error& error) {

@@ -1,9 +1,6 @@
 #include "report/report_file.h"
 
-#include <atomic>
 #include <cerrno>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -15,6 +12,7 @@
 #include <vector>
 #endif
 
+#include "report/atomic_file.h"
 #include "report/report_document.h"
 
 namespace korvel {
@@ -70,19 +68,6 @@ std::string_view MeaningOf(int code) {
     throw FatalError(code, std::move(description));
 }
 
-// A name beside the report that no other writer uses at the same moment;
-// creation is exclusive, so a clash only costs another attempt.
-std::filesystem::path TemporaryBeside(const std::filesystem::path& path, unsigned attempt) {
-    static std::atomic<unsigned> counter{0};
-    const auto ticks = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    const unsigned long long tag = ticks * 31 + counter.fetch_add(1) * 7919ULL + attempt;
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".%08llx.tmp", tag & 0xFFFFFFFFULL);
-    std::filesystem::path temp = path;
-    temp += suffix;
-    return temp;
-}
-
 }  // namespace
 
 std::filesystem::path ReportPath() {
@@ -110,35 +95,13 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
     const std::filesystem::path target = isLink ? std::filesystem::weakly_canonical(path, linkError) : path;
     if (isLink && linkError) Fail(linkError.value(), "заменить", path);
 
-    std::filesystem::path temp;
-    std::FILE* file = nullptr;
-    for (unsigned attempt = 0; file == nullptr; ++attempt) {
-        temp = TemporaryBeside(target, attempt);
-        errno = 0;
-#ifdef _WIN32
-        file = _wfopen(temp.c_str(), L"wbx");
-#else
-        file = std::fopen(temp.c_str(), "wbx");  // exclusive: never reuse someone else's file
-#endif
-        if (file == nullptr && (errno != EEXIST || attempt == 100)) Fail(errno, "создать", path);
-    }
-
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
-    const int writeError = errno;
-    const bool closed = std::fclose(file) == 0;
-    const int closeError = errno;
-    if (!written || !closed) {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        Fail(!written ? writeError : closeError, "записать", path);
-    }
-
-    std::error_code renameError;
-    std::filesystem::rename(temp, target, renameError);
-    if (renameError) {
-        std::error_code ignored;
-        std::filesystem::remove(temp, ignored);
-        Fail(renameError.value(), "заменить", path);
+    try {
+        AtomicFile file(target);
+        file.Write(bytes);
+        file.Commit();
+    } catch (const AtomicFile::Error& error) {
+        static constexpr const char* kActions[] = {"создать", "записать", "заменить"};
+        Fail(error.code().value(), kActions[static_cast<int>(error.FailedStep())], path);
     }
 }
 
