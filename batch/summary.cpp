@@ -1,29 +1,12 @@
 #include "batch/summary.h"
 
 #include "calc/number_rules.h"
+#include "report/csv.h"
 
 namespace korvel::batch {
 
-void AppendCsvField(std::string& out, std::string_view text, char delimiter) {
-    bool quote = !text.empty() && (text.front() == ' ' || text.back() == ' ');
-    for (std::size_t i = 0; i < text.size() && !quote; ++i) {
-        const char c = text[i];
-        quote = c == delimiter || c == '"' || c == '\n' || c == '\r';
-    }
-    if (!quote) {
-        out.append(text);
-        return;
-    }
-    out.push_back('"');
-    for (const char c : text) {
-        if (c == '"') out.push_back('"');
-        out.push_back(c);
-    }
-    out.push_back('"');
-}
-
 SummaryTable::SummaryTable(char separator, std::function<void(std::string_view)> sink)
-    : separator_(separator), delimiter_(separator == ',' ? ';' : ','), sink_(std::move(sink)) {}
+    : separator_(separator), delimiter_(CsvDelimiter(separator)), sink_(std::move(sink)) {}
 
 void SummaryTable::Field(std::string_view text) {
     if (lineStarted_) line_.push_back(delimiter_);

@@ -43,8 +43,4 @@ private:
 
 inline constexpr std::string_view kTotalsLabel = "итого";
 
-// A field as RFC 4180 writes it: quoted, with its quotes doubled, when it
-// holds the delimiter, a quote, a line break, or blanks at either end.
-void AppendCsvField(std::string& out, std::string_view text, char delimiter);
-
 }  // namespace korvel::batch

@@ -10,6 +10,7 @@
 
 #include "calc/number_rules.h"
 #include "calc/substances.h"
+#include "report/csv.h"
 
 namespace korvel {
 
@@ -20,24 +21,10 @@ bool NonEmptyFile(const QString& path) {
     return info.exists() && info.size() > 0;
 }
 
-void AppendField(std::string& out, std::string_view field, char delimiter) {
-    const bool quoted = field.find_first_of(std::string{delimiter, '"', '\r', '\n'}) != std::string_view::npos;
-    if (!quoted) {
-        out += field;
-        return;
-    }
-    out += '"';
-    for (const char c : field) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    out += '"';
-}
-
 void AppendRow(std::string& out, const std::array<std::string_view, 4>& fields, char delimiter) {
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (i != 0) out += delimiter;
-        AppendField(out, fields[i], delimiter);
+        AppendCsvField(out, fields[i], delimiter);
     }
     out += "\r\n";
 }
@@ -65,7 +52,7 @@ bool SaveReportOdt(const QTextDocument& document, const QString& path) {
 }
 
 std::string TotalsCsv(const CalcResults& results, char separator) {
-    const char delimiter = separator == ',' ? ';' : ',';
+    const char delimiter = CsvDelimiter(separator);
     std::string out = "\xEF\xBB\xBF";
     AppendRow(out,
               {"Код вещества", "Наименование вещества", "Максимально разовый выброс, г/сек", "Валовый выброс, т/год"},
