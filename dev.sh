@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, then starts korvel (`run`) or runs every
 # test (`test`). With CI=true warnings are errors and the tests run a second
 # time in an AddressSanitizer + UndefinedBehaviorSanitizer build.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Centring a window on the screen, in twips with single-precision arithmetic.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input window: one fixed-size window whose fields are the source of a
 // calculation run and the destination of its two results.
 #pragma once

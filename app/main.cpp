@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Starts korvel: the input window, centred, with the brand list filled. The
 // report window appears with the first clean run.
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The program's windows put together: the input window drives the run, whose
 // report goes to the report file and, after a clean run, to the report window.
 #pragma once

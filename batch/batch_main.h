@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command-line front end korvel-batch: reads stations from a CSV file,
 // runs each one as the input window would, writes a report per station and a
 // summary table. Callable as a function so that it can be driven in-process.

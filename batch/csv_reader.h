@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A streaming reader of CSV text in UTF-8: one record at a time, so memory
 // stays flat however many rows the file has.
 //

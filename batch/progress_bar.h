@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A one-line progress bar redrawn in place with carriage returns; redrawn
 // only when the shown percentage changes, so it costs nothing per row.
 #pragma once

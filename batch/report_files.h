@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Report files of a batch, each replaced atomically as the window replaces its
 // report: a reader sees the old file or the new one, never a mix.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One row of a batch: a calculation run exactly as the input window would do
 // it, with the row's texts in the window's fields.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/summary.h"
 
 #include "calc/number_rules.h"

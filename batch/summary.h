@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The summary table of a batch: one line per row with its status, the two
 // result fields and G and M of the eight substances, then the totals of M.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed and memory of korvel-batch: rows per second with and without report
 // files, the report files against plain writes of the same bytes, and the
 // peak memory of a batch as the input grows (it should not grow with it).

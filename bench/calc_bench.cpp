@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the calculation core: one whole run on the worked example, and the
 // number-to-text rule that every result and report number goes through.
 #include <benchmark/benchmark.h>

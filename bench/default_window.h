@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The input window's default texts with the first brand picked, as a run's
 // field source that costs next to nothing to read.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Speed of the report: building the document in memory, and putting it on
 // disk by temporary file and rename next to a plain overwrite of the same
 // bytes (neither syncs to the device).

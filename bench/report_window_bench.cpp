@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Time from a click on Command1 to the report painted in the report window,
 // and from constructing the input window to its first paint, next to a bare
 // Qt window holding the same widgets. Runs on the offscreen platform unless

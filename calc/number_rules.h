@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Conversions between field texts and numbers, and the arithmetic of a run.
 //
 // Every rule that writes or reads a number with a decimal separator takes the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One calculation run: reads the input window's texts, validates, computes the
 // daily consumption b, the welding time t and G and M of the eight substances,
 // then hands over to the report writer and the closing step.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The fixed data of every calculation: the eight pollutants and the emission
 // factors of the 19 electrode brands, in g per kg of electrodes.
 #pragma once

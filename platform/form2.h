@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report window: a fixed-size window holding nothing but the HTML view of
 // the report, whose context menu prints, saves and exports it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report window's view of an HTML document, kept apart from the toolkit
 // widget that renders it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The run's message boxes as Qt message boxes.
 #pragma once
 

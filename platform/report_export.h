@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the report window's context menu saves: the shown document as PDF or
 // OpenDocument text, and the totals table as CSV for a spreadsheet. Paths are
 // parameters; the file dialogs stay with the window.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report window as the closing step sees it: created on the first clean
 // run, reused while it is open, created anew after the user has closed it.
 #pragma once

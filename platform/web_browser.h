@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The HTML view of the report window on Qt's rich-text browser: no browser
 // engine, no scripts, and nothing fetched from outside the local disk.
 #pragma once

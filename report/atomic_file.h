@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A file that appears under its name only when it is complete: it is written
 // to a fresh temporary file beside the target and renamed over it at the end.
 // A file that is not committed is removed, so nothing half-written is left.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The last step of a run: failed validation marks the result fields, a clean
 // run shows the report it has just written.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tables for spreadsheets: how korvel writes a CSV field and which delimiter
 // goes with the decimal separator.
 #pragma once

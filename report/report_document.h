@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The calculation report: an HTML document restating the inputs, the factor
 // table of the brand, every G and M as a worked formula, the totals and a
 // footer, as the bytes of the report file.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report file: where it lives, and how a run replaces it.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Where the report's footer sends its reader: the author's web site and the
 // feedback mail box. This project's own addresses, kept in this one place.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The last two steps of a run as the front ends use them: write the report
 // file, then the closing step.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // UTF-8 text to the Windows-1251 (Cyrillic ANSI) code page, one byte per
 // character, as the report file is written. A character the code page cannot
 // hold, and every ill-formed piece of UTF-8, becomes one "?".

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs korvel-batch on the example file and checks the exit code and the files.
 file(REMOVE_RECURSE ${OUTPUT})
 execute_process(COMMAND ${PROGRAM} ${INPUT} -o ${OUTPUT} --decimal-separator , RESULT_VARIABLE code)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Writes an HTML file the way the report writer does: Windows-1251 bytes, no
 // character-set declaration.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // What the report window's context menu writes: PDF, ODT and the totals CSV.
 #include <QFile>
 #include <QTemporaryDir>

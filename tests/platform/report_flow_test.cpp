@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // From a click on Command1 to the report window, through the real input
 // window, report writer and report window (offscreen platform).
 #include <QCheckBox>

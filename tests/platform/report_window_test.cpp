@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The report window and its HTML view on the offscreen platform.
 #include <QImage>
 #include <QScreen>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A stand-in for the input window and its message boxes: field texts by name,
 // the check box value, and a record of every box the run showed.
 #pragma once

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes the expected report files of the worked example (the input window's
 # defaults with "УОНИ 13/45"), typed line by line from the report's format,
 # not produced by the program: daily mode and per-year mode ("502"), with the
