@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xauth fonts-dejavu-core fonts-liberation2)
+          xvfb xauth fonts-dejavu-core fonts-liberation2 locales)
 packages+=(dpkg-dev)  # dpkg-shlibdeps, for the Debian package that cpack builds
 
 install_missing() {

@@ -84,10 +84,14 @@ FatalError::FatalError(int code, std::string description)
 
 FatalError::FatalError(int code) : FatalError(code, std::string(DescriptionOf(code))) {}
 
+std::string ErrorText(const FatalError& error) {
+    return "Ошибка " + std::to_string(error.Code()) + ": " + error.Description();
+}
+
 double ToNumber(std::string_view text, char separator) {
-    auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    // Only blanks: a tab or line feed at either end leaves the text no number.
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
 
     ScannedNumber n;
     std::size_t pos = 0;

@@ -37,8 +37,11 @@ private:
 // The short Russian description of a number-rule code ("" for any other code).
 std::string_view DescriptionOf(int code);
 
-// Text to double, with the regional separator. Leading and trailing blanks are
-// ignored; what remains must be [+-]digits[<sep>digits][(E|e)[+-]digits].
+// How every front end names a failure: "Ошибка <code>: <description>".
+std::string ErrorText(const FatalError& error);
+
+// Text to double, with the regional separator. Leading and trailing blanks
+// (U+0020 only) are ignored; what remains must be [+-]digits[<sep>digits][(E|e)[+-]digits].
 // Throws 13 for any other text (the empty text included) and 6 for a number
 // beyond the double range. A number too small for the range reads as zero.
 double ToNumber(std::string_view text, char separator);

@@ -99,7 +99,9 @@ TEST_P(BothSeparators, ToNumberAcceptsOnlyNumbersWithTheRegionalSeparator) {
     } cases[] = {
         {"502", 502, 0},
         {" 1#5 ", 1.5, 0},
-        {"\t-2#5e+1", -25, 0},
+        {"  -2#5e+1", -25, 0},
+        {"\t-2#5e+1", 0, FatalError::kTypeMismatch},  // only blanks are ignored, not tabs or line feeds
+        {"502\n", 0, FatalError::kTypeMismatch},
         {"+3", 3, 0},
         {"1E3", 1000, 0},
         {"4#5e-2", 0.045, 0},
