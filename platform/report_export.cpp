@@ -11,7 +11,7 @@
 
 #include "calc/number_rules.h"
 #include "calc/substances.h"
-#include "report/csv.h"
+#include "sheets/csv.h"
 
 namespace korvel {
 
