@@ -8,10 +8,12 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <string_view>
 
 namespace korvel::batch {
 
-inline constexpr std::string_view kVersionText = "korvel-batch 1.00.0007";
+inline constexpr std::string_view kProgramName = "korvel-batch";
+inline constexpr std::string_view kVersion = "1.00.0007";
 
 // Exit codes.
 inline constexpr int kExitAllOk = 0;

@@ -48,6 +48,39 @@ inline int CsvReader::Peek() {
     return static_cast<unsigned char>(buffer_[pos_]);
 }
 
+int CsvReader::TakeUntil(std::string& field, char quote) {
+    for (;;) {
+        if (pos_ == end_ && !Fill()) return -1;
+        const char* const begin = buffer_.data() + pos_;
+        const char* const end = buffer_.data() + end_;
+        const char* stop = begin;
+        while (stop != end && *stop != delimiter_ && *stop != '\n' && *stop != '\r' && (*stop != quote || !quote)) ++stop;
+        field.append(begin, stop);
+        pos_ += static_cast<std::size_t>(stop - begin);
+        if (stop != end) return Get();
+    }
+}
+
+int CsvReader::QuotedField(std::string& field, std::size_t fieldLine, std::size_t count) {
+    Get();  // the opening quote
+    for (;;) {
+        const int c = TakeUntil(field, '"');
+        if (c < 0) throw CsvError(fieldLine, count, "кавычка, открытая здесь, не закрыта до конца файла");
+        if (c == '"') {
+            if (Peek() != '"') break;
+            Get();
+        } else if (c == '\n' || (c == '\r' && Peek() != '\n')) {
+            ++line_;
+        }
+        field.push_back(static_cast<char>(c));
+    }
+    const int c = Get();
+    if (c >= 0 && c != delimiter_ && c != '\n' && c != '\r') {
+        throw CsvError(line_, count, "после закрывающей кавычки поля стоит не разделитель");
+    }
+    return c;
+}
+
 bool CsvReader::ReadHeader(CsvRecord& header) {
     if (Peek() < 0) return false;
     // The raw header up to the first line end outside quotes.
@@ -88,30 +121,7 @@ bool CsvReader::Next(CsvRecord& record) {
         ++count;
         const std::size_t fieldLine = line_;
 
-        int c = Get();
-        if (c == '"') {
-            for (;;) {
-                c = Get();
-                if (c < 0) throw CsvError(fieldLine, count, "кавычка, открытая здесь, не закрыта до конца файла");
-                if (c == '"') {
-                    if (Peek() != '"') break;
-                    Get();
-                } else if (c == '\n' || (c == '\r' && Peek() != '\n')) {
-                    ++line_;
-                }
-                field.push_back(static_cast<char>(c));
-            }
-            c = Get();
-            if (c >= 0 && c != delimiter_ && c != '\n' && c != '\r') {
-                throw CsvError(line_, count, "после закрывающей кавычки поля стоит не разделитель");
-            }
-        } else {
-            while (c >= 0 && c != delimiter_ && c != '\n' && c != '\r') {
-                field.push_back(static_cast<char>(c));
-                c = Get();
-            }
-        }
-
+        const int c = Peek() == '"' ? QuotedField(field, fieldLine, count) : TakeUntil(field, '\0');
         const std::size_t bad = FindInvalidUtf8(field);
         if (bad != std::string::npos) {
             const auto breaks = std::count(field.begin(), field.begin() + static_cast<std::ptrdiff_t>(bad), '\n');

@@ -56,18 +56,25 @@ int RunBatch(const std::vector<std::string>& args) {
     return BatchMain(args, {out, err});
 }
 
+// Rows per second of a summary without reports, on one thread and on two.
 void SummaryOnly(benchmark::State& state) {
     const auto rows = static_cast<std::size_t>(state.range(0));
     const fs::path input = Stations(rows);
     const fs::path summary = WorkDir() / "summary-only.csv";
+    const std::string jobs = "--jobs=" + std::to_string(state.range(1));
     for (auto _ : state) {
-        const int code = RunBatch(
-            {input.string(), "--summary", summary.string(), "--summary-only", "--quiet", "--decimal-separator=,"});
+        const int code = RunBatch({input.string(), "--summary", summary.string(), "--summary-only", "--quiet",
+                                   "--decimal-separator=,", jobs});
         if (code != 0) state.SkipWithError("batch failed");
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(SummaryOnly)->Arg(20000)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SummaryOnly)
+    ->ArgNames({"rows", "jobs"})
+    ->Args({200000, 1})
+    ->Args({200000, 2})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The whole batch with report files against plain writes of the same bytes
 // under the same names (no computation, no temporary file, no rename). The
