@@ -10,6 +10,8 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev l
           xvfb xauth fonts-dejavu-core fonts-liberation2 locales)
 packages+=(dpkg-dev)  # dpkg-shlibdeps, for the Debian package that cpack builds
 packages+=(clang libclang-rt-14-dev)  # libFuzzer, for the fuzz targets
+packages+=(libxlsxwriter-dev)  # XLSX tables
+packages+=(libzip-dev)  # the tests read XLSX files back
 
 install_missing() {
     local missing=()
