@@ -66,7 +66,7 @@ public:
         const std::vector<std::string> names = SummaryColumnNames();
         std::vector<SheetColumn> columns;
         for (std::size_t i = 0; i < names.size(); ++i) {
-            static constexpr std::array<double, kLeadingColumns> kWidths{7, 28, 14, 36, 21, 15};
+            static constexpr std::array<double, kLeadingColumns> kWidths{7, 28, 14, 36, 21, 21};
             columns.push_back({names[i], i < kLeadingColumns ? kWidths[i] : 15.0});
         }
         sheet_.Header(columns);

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sheets/xlsx.h"
 
-#include <locale.h>
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <clocale>
 #include <map>
 #include <utility>
 
@@ -148,8 +148,9 @@ void XlsxSheet::Caption(std::string_view text) {
 
 void XlsxSheet::Header(std::span<const SheetColumn> columns) {
     const ClassicNumbers numbers(book_->classic);
-    for (lxw_col_t c = 0; c < columns.size(); ++c) {
-        book_->Check(worksheet_set_column(book_->sheet, c, c, columns[c].width, nullptr));
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        const auto column = static_cast<lxw_col_t>(c);
+        book_->Check(worksheet_set_column(book_->sheet, column, column, columns[c].width, nullptr));
     }
     worksheet_freeze_panes(book_->sheet, book_->row + 1, 0);
     book_->Check(worksheet_repeat_rows(book_->sheet, book_->row, book_->row));
