@@ -15,7 +15,7 @@ packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 install_missing() {
     local missing=()
     for p in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -Eq 'install ok (installed|triggers-(pending|awaited))' || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     local sudo=()
@@ -23,10 +23,10 @@ install_missing() {
     echo "Installing: ${missing[*]}"
     local log
     log=$(mktemp)
-    # env carries DEBIAN_FRONTEND through sudo; dpkg's progress goes to the log,
-    # which is shown only when the installation fails.
-    if ! "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive sh -c \
-            'apt-get update -qq && apt-get install -y -q --no-install-recommends "$@"' apt "${missing[@]}" \
+    # env carries DEBIAN_FRONTEND through sudo; apt waits for a lock another
+    # installation holds; dpkg's progress goes to the log, shown only on failure.
+    if ! "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive sh -c 'apt-get update -qq -o DPkg::Lock::Timeout=600 &&
+            apt-get install -y -q -o DPkg::Lock::Timeout=600 --no-install-recommends "$@"' apt "${missing[@]}" \
             >"$log" 2>&1; then
         cat "$log" >&2
         rm -f "$log"
