@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xauth fonts-dejavu-core fonts-liberation2)
+          xvfb xauth fonts-dejavu-core fonts-liberation2 locales)
 # Packaging: cpack needs file and dpkg-shlibdeps; the rest checks the packages.
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 

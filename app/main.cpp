@@ -9,8 +9,6 @@
 #include "app/display_guard.h"
 #include "app/program.h"
 #include "korvel/version.h"
-#include "platform/message_box_feedback.h"
-#include "platform/regional_separator.h"
 #include "report/report_file.h"
 
 int main(int argc, char* argv[]) {
@@ -27,8 +25,7 @@ int main(int argc, char* argv[]) {
     icon.addFile(QStringLiteral(":/icons/korvel-32.png"), QSize(32, 32));
     QApplication::setWindowIcon(icon);
 
-    korvel::Program program(korvel::ReportPath(), korvel::RegionalDecimalSeparator());
-    korvel::MessageBoxFeedback feedback(&program.form);
-    program.Start(feedback);
+    korvel::Program program(korvel::ReportPath());
+    program.Start();
     return QApplication::exec();
 }
