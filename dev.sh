@@ -14,8 +14,8 @@ packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 
 install_missing() {
     local missing=()
-    for p in "${packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -Eq 'install ok (installed|triggers-(pending|awaited))' || missing+=("$p")
+    for p in "${packages[@]}"; do  # a package whose triggers are still to run is there
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -Eq 'install ok (installed|triggers-)' || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
     local sudo=()

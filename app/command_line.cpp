@@ -33,8 +33,7 @@ CommandLineAnswer Answer(std::string_view arg) {
     if (arg == "--version")
         return {Kind::PrintVersion, "korvel " KORVEL_VERSION_DISPLAY " (" KORVEL_VERSION_COMMENT ")\n", 0};
     const std::string what = arg.starts_with('-') ? "неизвестный параметр" : "лишний аргумент";
-    return {Kind::UsageError, "korvel: " + what + " «" + std::string(arg) + "»\nСправка: korvel --help\n",
-            kExitUsage};
+    return {Kind::UsageError, "korvel: " + what + " «" + std::string(arg) + "»\nСправка: korvel --help\n", kExitUsage};
 }
 
 }  // namespace
