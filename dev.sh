@@ -11,6 +11,7 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev l
           xvfb xauth fonts-dejavu-core fonts-liberation2 locales)
 # Packaging: cpack needs file and dpkg-shlibdeps; the rest checks the packages.
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)
+packages+=(clang libclang-rt-14-dev)  # libFuzzer, for the fuzz targets
 
 install_missing() {
     local missing=()
@@ -64,6 +65,8 @@ case "${1:-}" in
             build build-san all -DCMAKE_BUILD_TYPE=Debug -DKORVEL_WERROR=ON -DKORVEL_SANITIZE=ON -DKORVEL_GUI=ON \
                                 -DKORVEL_TESTS=ON -DKORVEL_BENCH=OFF
             (cd build-san && ctest --output-on-failure -j "$(nproc)")
+            CC=clang CXX=clang++ build build-fuzz all -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_WERROR=ON -DKORVEL_FUZZ=ON
+            (cd build-fuzz && ctest --output-on-failure -j 3)
         fi
         build build all "${release[@]}" -DKORVEL_TESTS=ON -DKORVEL_BENCH=ON
         (cd build && ctest --output-on-failure -j "$(nproc)")
