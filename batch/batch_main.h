@@ -10,10 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "korvel/version.h"
+
 namespace korvel::batch {
 
 inline constexpr std::string_view kProgramName = "korvel-batch";
-inline constexpr std::string_view kVersion = "1.00.0007";
+inline constexpr std::string_view kVersion = KORVEL_VERSION_DISPLAY;
 
 // Exit codes.
 inline constexpr int kExitAllOk = 0;
