@@ -36,38 +36,44 @@ struct RowWork {
     std::string summaryEntry;  // Summary::Prepare
 };
 
-// The summary file, which appears only when the batch completes.
+// The summary file, which appears only when the batch completes. Its
+// failures end the batch.
 class SummaryFile {
 public:
     explicit SummaryFile(const Options& options) : file_(Create(options.summary)) {
-        try {
+        Guarded([&] {
             if (options.format == SummaryFormat::Xlsx) {
                 table_ = XlsxSummary(file_->TemporaryPath(), options.input, options.separator);
             } else {
                 table_ = CsvSummary(options.separator, [this](std::string_view bytes) { file_->Write(bytes); });
             }
-        } catch (const SheetError& error) {
-            throw BatchError(error.what());
-        }
+        });
     }
 
-    Summary& Table() { return *table_; }
+    // Summary::Prepare, on any thread.
+    std::string Prepare(const SummaryRow& row) const { return table_->Prepare(row); }
+    void Add(const SummaryRow& row, const std::string& prepared) { Guarded([&] { table_->Add(row, prepared); }); }
 
     void Commit() {
-        try {
+        Guarded([&] {
             table_->Finish();
             file_->Commit();
-        } catch (const SheetError& error) {
-            throw BatchError(error.what());
-        } catch (const FatalError& error) {
-            throw BatchError(ErrorText(error));
-        }
+        });
     }
 
 private:
     static std::unique_ptr<AtomicFile> Create(const fs::path& path) {
+        std::unique_ptr<AtomicFile> file;
+        Guarded([&] { file = std::make_unique<AtomicFile>(path, "сводку"); });
+        return file;
+    }
+
+    template <typename Step>
+    static void Guarded(const Step& step) {
         try {
-            return std::make_unique<AtomicFile>(path, "сводку");
+            step();
+        } catch (const SheetError& error) {
+            throw BatchError(error.what());
         } catch (const FatalError& error) {
             throw BatchError(ErrorText(error));
         }
@@ -147,7 +153,7 @@ private:
                 fs::remove(report, ignored);
             }
         }
-        work.summaryEntry = summary_.Table().Prepare({work.row.number, typed, work.outcome});
+        work.summaryEntry = summary_.Prepare({work.row.number, typed, work.outcome});
     }
 
     static std::optional<FatalError> WriteReport(ReportFiles& files, const fs::path& path, const std::string& bytes) {
@@ -163,7 +169,7 @@ private:
     void AddChunk(const std::vector<RowWork>& chunk) {
         for (const RowWork& work : chunk) {
             ++computed_;
-            summary_.Table().Add({work.row.number, work.row.typed, work.outcome}, work.summaryEntry);
+            summary_.Add({work.row.number, work.row.typed, work.outcome}, work.summaryEntry);
             progress_.Update(work.row.number);
             if (!work.outcome.ok) Failed(work);
         }
