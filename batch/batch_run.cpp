@@ -145,7 +145,7 @@ private:
         } else {
             const fs::path report = options_.outputDir / ReportFileName(work.row.number, nameWidth_, typed.sourceName);
             work.outcome = RunStation(typed, options_.separator, [&](const CalcInputs& in, const CalcResults& out) {
-                return WriteReport(reportFiles_[worker], report, BuildReport(in, out, options_.separator));
+                return ReplaceReport(reportFiles_[worker], report, BuildReport(in, out, options_.separator));
             });
             // A report of an earlier batch must not pass for this row's.
             if (!work.outcome.computed) {
@@ -156,7 +156,7 @@ private:
         work.summaryEntry = summary_.Prepare({work.row.number, typed, work.outcome});
     }
 
-    static std::optional<FatalError> WriteReport(ReportFiles& files, const fs::path& path, const std::string& bytes) {
+    static std::optional<FatalError> ReplaceReport(ReportFiles& files, const fs::path& path, const std::string& bytes) {
         try {
             files.Replace(path, bytes);
             return std::nullopt;
