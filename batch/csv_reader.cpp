@@ -2,6 +2,7 @@
 #include "batch/csv_reader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <sstream>
 
 #include "report/utf8.h"
@@ -49,12 +50,20 @@ inline int CsvReader::Peek() {
 }
 
 int CsvReader::TakeUntil(std::string& field, char quote) {
+    // The stop bytes as a bit mask of the first 64 (every byte CSV treats
+    // specially is one of them): one test a byte.
+    const auto bit = [](char c) { return std::uint64_t{1} << static_cast<unsigned char>(c); };
+    const auto d = static_cast<unsigned char>(delimiter_);
+    const std::uint64_t stops = bit('\n') | bit('\r') | (d < 64 ? bit(delimiter_) : 0) | (quote ? bit(quote) : 0);
+    const auto isStop = [&](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 64 ? ((stops >> u) & 1) != 0 : u == d;
+    };
     for (;;) {
         if (pos_ == end_ && !Fill()) return -1;
         const char* const begin = buffer_.data() + pos_;
         const char* const end = buffer_.data() + end_;
-        const char* stop = begin;
-        while (stop != end && *stop != delimiter_ && *stop != '\n' && *stop != '\r' && (*stop != quote || !quote)) ++stop;
+        const char* stop = std::find_if(begin, end, isStop);
         field.append(begin, stop);
         pos_ += static_cast<std::size_t>(stop - begin);
         if (stop != end) return Get();

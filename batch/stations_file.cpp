@@ -124,7 +124,7 @@ bool StationsFile::Next(StationRow& row) {
     const auto take = [&](Column column, std::string& into) {
         const auto& position = position_[static_cast<std::size_t>(column)];
         if (position) {
-            into.swap(record_.fields[*position]);
+            into = std::move(record_.fields[*position]);
         } else {
             into.clear();
         }
@@ -143,8 +143,7 @@ bool StationsFile::Next(StationRow& row) {
 
 std::size_t CheckStations(const fs::path& path) {
     StationsFile file(path);
-    StationRow row;
-    while (file.Next(row)) {
+    while (file.Skip()) {
     }
     return file.Records();
 }

@@ -32,6 +32,8 @@ public:
 
     // The next row that is not blank; false at the end of the file.
     bool Next(StationRow& row);
+    // Checks the next row that is not blank without taking its texts.
+    bool Skip() { return NextRecord(); }
     // Data records read so far, blank ones included.
     std::size_t Records() const { return records_; }
 

@@ -1,14 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sheets/csv.h"
 
+#include <cstdint>
+
 namespace korvel {
 
 namespace {
 
+constexpr std::uint64_t Bit(char c) { return std::uint64_t{1} << static_cast<unsigned char>(c); }
+
 bool NeedsQuotes(std::string_view text, char delimiter) {
     if (!text.empty() && (text.front() == ' ' || text.back() == ' ')) return true;
+    // The bytes that need quotes as a bit mask of the first 64: one test a
+    // byte, which matters in a table of many short fields.
+    const auto d = static_cast<unsigned char>(delimiter);
+    const std::uint64_t special = Bit('"') | Bit('\n') | Bit('\r') | (d < 64 ? Bit(delimiter) : 0);
     for (const char c : text) {
-        if (c == delimiter || c == '"' || c == '\n' || c == '\r') return true;
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 64 ? (special >> u) & 1 : u == d) return true;
     }
     return false;
 }

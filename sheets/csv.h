@@ -25,16 +25,19 @@ void AppendCsvText(std::string& out, std::string_view text, char delimiter);
 // One line of a table, its fields added left to right, ended by CR LF.
 class CsvLine {
 public:
-    explicit CsvLine(char delimiter) : delimiter_(delimiter) {}
+    explicit CsvLine(char delimiter) : delimiter_(delimiter) { bytes_.reserve(256); }
 
     CsvLine& Text(std::string_view text) {
         Next();
         AppendCsvText(bytes_, text, delimiter_);
         return *this;
     }
+    // A number as NumberText writes it with the decimal separator that goes
+    // with the delimiter (CsvDelimiter), or nothing: it never needs quotes,
+    // so it is taken as it is.
     CsvLine& Number(std::string_view text) {
         Next();
-        AppendCsvField(bytes_, text, delimiter_);
+        bytes_.append(text);
         return *this;
     }
     std::string Finish() && { return std::move(bytes_) + "\r\n"; }
