@@ -6,6 +6,7 @@
 
 #include "app/program.h"
 #include "platform/message_box_feedback.h"
+#include "platform/qt_translations.h"
 #include "platform/regional_separator.h"
 #include "report/report_file.h"
 
@@ -13,6 +14,7 @@ int main(int argc, char* argv[]) {
     // No command-line options are read, Qt's own included: only the program name is passed on.
     int appArgc = argc > 0 ? 1 : 0;
     QApplication app(appArgc, argv);
+    korvel::LoadQtTranslations(app);
     QApplication::setApplicationName(QStringLiteral("korvel"));
     QApplication::setApplicationVersion(QStringLiteral("1.0.0.7"));
     QIcon icon;
