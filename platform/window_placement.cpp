@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/window_placement.h"
 
-#include <QEvent>
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
+#include <QTimer>
 #include <QWidget>
 #include <QWindow>
 #include <cmath>
@@ -36,43 +37,63 @@ QPoint CentredTopLeft(const QRect& screen, QSize outer) {
     return screen.topLeft() + QPoint(TwipsToPixels(pos.left), TwipsToPixels(pos.top));
 }
 
-// The frame the window is going to get: the X11 window manager tells it on
-// request; elsewhere the platform knows it once the native window exists.
-QMargins ExpectedFrame(QWidget& window) {
+// The frame the window is going to get, where it can be known before the
+// window is shown: the X11 window manager tells it on request; elsewhere the
+// platform knows it once the native window exists.
+std::optional<QMargins> ExpectedFrame(QWidget& window) {
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        return CanRequestFrameExtents() ? RequestFrameExtents(window.winId()) : std::nullopt;
     window.winId();
-    if (const std::optional<QMargins> frame = RequestFrameExtents(window.winId())) return *frame;
     return window.windowHandle() ? window.windowHandle()->frameMargins() : QMargins();
 }
 
-// Centres the window again, once, if the frame it got is not the one it was
-// placed for: at the first move that shows a frame, or at its first paint when
-// the window manager gives it none.
+// Centres the window again, once, if the frame the window manager reports
+// within a second is not the one the window was placed for. Polled: the
+// frame's arrival need not bring the window any event, and the toolkit learns
+// of it only through its event loop. Held by the application, not by the
+// window, whose children are its widgets.
 class FrameCorrection : public QObject {
 public:
-    explicit FrameCorrection(QWidget& window) : QObject(&window), window_(window) { window.installEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        const QRect outer = window_.frameGeometry();
-        const bool framed = outer != window_.geometry();
-        if (event->type() != QEvent::Paint && !(event->type() == QEvent::Move && framed)) return false;
-        const QPoint target = CentredTopLeft(ScreenArea(window_), outer.size());
-        if (outer.topLeft() != target) window_.move(target);
-        window_.removeEventFilter(this);
-        deleteLater();
-        return false;
+    explicit FrameCorrection(QWidget& window) : QObject(QCoreApplication::instance()), window_(&window) {
+        connect(&timer_, &QTimer::timeout, this, &FrameCorrection::Check);
+        timer_.start(kIntervalMs);
     }
 
 private:
-    QWidget& window_;
+    static constexpr int kIntervalMs = 20;
+    static constexpr int kChecks = 50;
+
+    void Check() {
+        const bool framed = window_ && window_->isVisible() && window_->frameGeometry() != window_->geometry();
+        if (framed) {
+            const QRect outer = window_->frameGeometry();
+            const QPoint target = CentredTopLeft(ScreenArea(*window_), outer.size());
+            if (outer.topLeft() != target) window_->move(target);
+        }
+        if (framed || !window_ || ++checks_ >= kChecks) {
+            timer_.stop();
+            deleteLater();
+        }
+    }
+
+    QPointer<QWidget> window_;
+    QTimer timer_;
+    int checks_ = 0;
 };
 
 }  // namespace
 
 void CentreOnScreen(QWidget& window) {
-    const QSize outer = window.size().grownBy(ExpectedFrame(window));
-    window.move(CentredTopLeft(ScreenArea(window), outer));
-    if (!window.isVisible()) new FrameCorrection(window);
+    const QRect screen = ScreenArea(window);
+    if (const std::optional<QMargins> frame = ExpectedFrame(window)) {
+        // Placed by its client area: the toolkit need not know the frame yet.
+        const QPoint outer = CentredTopLeft(screen, window.size().grownBy(*frame));
+        window.setGeometry(QRect(outer + QPoint(frame->left(), frame->top()), window.size()));
+    } else {
+        // Placed by its outer corner, centred by its inner size for now.
+        window.move(CentredTopLeft(screen, window.size()));
+    }
+    new FrameCorrection(window);
 }
 
 }  // namespace korvel

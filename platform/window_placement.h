@@ -22,11 +22,11 @@ TwipPosition CentredPosition(float screenWidth, float screenHeight, float window
 // Twips to whole logical pixels, half a pixel away from zero.
 int TwipsToPixels(float twips);
 
-// Moves a top-level window, before it is first shown, so that its outer
+// Moves a top-level window, right before it is first shown, so that its outer
 // rectangle (frame and title bar included) stands in the middle of the whole
 // screen. The frame is asked of the window manager beforehand where it tells
-// it (X11); should the frame it finally gets differ, the window is moved once
-// more as soon as that frame is known, before its first paint.
+// it (X11); should the frame the window manager reports once the window is
+// shown differ, the window is moved once more, by the frame it got.
 void CentreOnScreen(QWidget& window);
 
 }  // namespace korvel

@@ -55,16 +55,28 @@ std::optional<QMargins> FrameExtents(xcb_connection_t* connection, xcb_window_t 
     return QMargins(static_cast<int>(v[0]), static_cast<int>(v[2]), static_cast<int>(v[1]), static_cast<int>(v[3]));
 }
 
+xcb_connection_t* Connection() {
+    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_window_t Root(xcb_connection_t* connection) {
+    return xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+}
+
 }  // namespace
 
+bool CanRequestFrameExtents() {
+    xcb_connection_t* connection = Connection();
+    return connection && Supported(connection, Root(connection), InternAtom(connection, "_NET_REQUEST_FRAME_EXTENTS"));
+}
+
 std::optional<QMargins> RequestFrameExtents(WId window) {
-    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection()) return std::nullopt;
-    xcb_connection_t* connection = x11->connection();
+    xcb_connection_t* connection = Connection();
+    if (!connection) return std::nullopt;
     const xcb_window_t id = static_cast<xcb_window_t>(window);
-    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    const xcb_window_t root = Root(connection);
     const xcb_atom_t request = InternAtom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-    if (!Supported(connection, root, request)) return std::nullopt;
 
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
@@ -87,6 +99,8 @@ std::optional<QMargins> RequestFrameExtents(WId window) {
 }
 
 #else
+
+bool CanRequestFrameExtents() { return false; }
 
 std::optional<QMargins> RequestFrameExtents(WId) { return std::nullopt; }
 

@@ -10,9 +10,13 @@
 
 namespace korvel {
 
-// Left, top, right and bottom frame widths in pixels; nothing when the
-// program does not run on X11, the window manager does not answer such
-// requests, or it does not answer within a fifth of a second.
+// Whether the program runs on X11 under a window manager that answers such
+// requests.
+bool CanRequestFrameExtents();
+
+// Left, top, right and bottom frame widths in pixels of the native window
+// `window`, not yet shown; nothing when the window manager does not answer
+// within a fifth of a second, or cannot be asked.
 std::optional<QMargins> RequestFrameExtents(WId window);
 
 }  // namespace korvel
