@@ -7,8 +7,9 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xauth fonts-dejavu-core fonts-liberation2)
+          xvfb xauth fonts-dejavu-core fonts-liberation2 locales)
 packages+=(dpkg-dev)  # dpkg-shlibdeps, for the Debian package that cpack builds
+packages+=(clang libclang-rt-14-dev)  # libFuzzer, for the fuzz targets
 
 install_missing() {
     local missing=()
@@ -43,6 +44,8 @@ case "${1:-}" in
         if [ "${CI:-}" = true ]; then
             build build-san all -DCMAKE_BUILD_TYPE=Debug -DKORVEL_WERROR=ON -DKORVEL_SANITIZE=ON -DKORVEL_BENCH=OFF
             (cd build-san && ctest --output-on-failure -j "$(nproc)")
+            CC=clang CXX=clang++ build build-fuzz all -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_WERROR=ON -DKORVEL_FUZZ=ON
+            (cd build-fuzz && ctest --output-on-failure -j 3)
         fi
         build build all -DCMAKE_BUILD_TYPE=Release -DKORVEL_WERROR=$werror
         cd build && exec ctest --output-on-failure -j "$(nproc)"

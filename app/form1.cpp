@@ -18,10 +18,9 @@
 #include "calc/substances.h"
 #include "platform/brand_list.h"
 #include "platform/window_placement.h"
+#include "report/report_file.h"
 
 namespace korvel {
-
-namespace {
 
 enum class Kind { Rect, Label, CentredLabel, FramedLabel, Field, LeftField, DisplayField, Combo, Check, Button };
 
@@ -33,6 +32,8 @@ struct ControlLayout {
     bool visible;
     int tabIndex;  // -1: takes no focus at all
 };
+
+namespace {
 
 // Every control of the window, in the order of its bands.
 constexpr ControlLayout kLayout[] = {
@@ -199,7 +200,8 @@ void SelectAllField::mouseReleaseEvent(QMouseEvent* event) {
     QLineEdit::mouseReleaseEvent(event);
 }
 
-Form1::Form1(char separator, QWidget* parent) : QWidget(parent), separator_(separator) {
+Form1::Form1(char separator, std::filesystem::path reportPath, QWidget* parent)
+    : QWidget(parent), separator_(separator), reportPath_(std::move(reportPath)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Расчет выделений ЗВ при электросварке"));
     setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
@@ -209,102 +211,118 @@ Form1::Form1(char separator, QWidget* parent) : QWidget(parent), separator_(sepa
     connect(command1_, &QPushButton::clicked, this, &Form1::StartRun);
 }
 
+namespace {
+
+QLabel* CreateLabel(const ControlLayout& c, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(c.text), parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    label->setAutoFillBackground(true);
+    label->setAlignment(c.kind == Kind::Label ? Qt::AlignLeft | Qt::AlignTop : Qt::AlignHCenter | Qt::AlignTop);
+    if (c.kind == Kind::FramedLabel) {
+        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+        label->setLineWidth(1);
+        label->setAlignment(Qt::AlignCenter);
+        QPalette white = label->palette();
+        white.setColor(QPalette::Window, white.color(QPalette::HighlightedText));
+        label->setPalette(white);
+    }
+    return label;
+}
+
+QPushButton* CreateButton(const ControlLayout& c, QWidget* parent) {
+    auto* button = new QPushButton(QString::fromUtf8(c.text), parent);
+    // No default role: Enter and Escape press nothing.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+// Inputs are drawn above labels, labels above rectangles.
+enum class Layer { Rect, Label, Input };
+Layer LayerOf(Kind kind) {
+    switch (kind) {
+        case Kind::Rect:
+            return Layer::Rect;
+        case Kind::Label:
+        case Kind::CentredLabel:
+        case Kind::FramedLabel:
+            return Layer::Label;
+        default:
+            return Layer::Input;
+    }
+}
+
+}  // namespace
+
+QWidget* Form1::CreateField(const ControlLayout& c) {
+    QLineEdit* field = c.kind == Kind::DisplayField ? new QLineEdit(this) : new SelectAllField(this);
+    field->setText(QString::fromUtf8(c.text));
+    field->setMaxLength(std::numeric_limits<int>::max());
+    field->setAlignment((c.kind == Kind::LeftField ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+    if (c.kind == Kind::DisplayField) {
+        field->setEnabled(false);
+        field->setFocusPolicy(Qt::NoFocus);
+    }
+    fields_[static_cast<std::size_t>(c.name[4] - '1')] = field;  // "TextN"
+    return field;
+}
+
+QWidget* Form1::CreateControl(const ControlLayout& c) {
+    switch (c.kind) {
+        case Kind::Rect:
+            return new OutlineRect(this);
+        case Kind::Label:
+        case Kind::CentredLabel:
+        case Kind::FramedLabel:
+            return CreateLabel(c, this);
+        case Kind::Field:
+        case Kind::LeftField:
+        case Kind::DisplayField:
+            return CreateField(c);
+        case Kind::Combo:
+            combo1_ = new BrandList(this);
+            combo1_->setEditable(false);
+            combo1_->setCurrentIndex(-1);
+            return combo1_;
+        case Kind::Check:
+            // Only the box: the explanation is Label8.
+            return check1_ = new QCheckBox(this);
+        case Kind::Button:
+            return command1_ = CreateButton(c, this);
+    }
+    return nullptr;
+}
+
 void Form1::BuildLayout() {
     std::vector<std::pair<int, QWidget*>> tabOrder;
-    std::vector<QWidget*> labels;
-    std::vector<QWidget*> rects;
-    std::vector<QWidget*> inputs;
+    std::array<std::vector<QWidget*>, 3> layers;
     for (const ControlLayout& c : kLayout) {
-        const QString text = QString::fromUtf8(c.text);
-        QWidget* widget = nullptr;
-        switch (c.kind) {
-            case Kind::Rect:
-                widget = new OutlineRect(this);
-                rects.push_back(widget);
-                break;
-            case Kind::Label:
-            case Kind::CentredLabel:
-            case Kind::FramedLabel: {
-                auto* label = new QLabel(text, this);
-                label->setTextFormat(Qt::PlainText);
-                label->setWordWrap(true);
-                label->setAutoFillBackground(true);
-                label->setAlignment(c.kind == Kind::Label ? Qt::AlignLeft | Qt::AlignTop
-                                                          : Qt::AlignHCenter | Qt::AlignTop);
-                if (c.kind == Kind::FramedLabel) {
-                    label->setFrameStyle(QFrame::Box | QFrame::Plain);
-                    label->setLineWidth(1);
-                    label->setAlignment(Qt::AlignCenter);
-                    QPalette white = label->palette();
-                    white.setColor(QPalette::Window, white.color(QPalette::HighlightedText));
-                    label->setPalette(white);
-                }
-                widget = label;
-                labels.push_back(widget);
-                break;
-            }
-            case Kind::Field:
-            case Kind::LeftField:
-            case Kind::DisplayField: {
-                QLineEdit* field = c.kind == Kind::DisplayField ? new QLineEdit(this) : new SelectAllField(this);
-                field->setText(text);
-                field->setMaxLength(std::numeric_limits<int>::max());
-                field->setAlignment(c.kind == Kind::LeftField ? Qt::AlignLeft | Qt::AlignVCenter
-                                                              : Qt::AlignRight | Qt::AlignVCenter);
-                if (c.kind == Kind::DisplayField) {
-                    field->setEnabled(false);
-                    field->setFocusPolicy(Qt::NoFocus);
-                }
-                fields_[static_cast<std::size_t>(c.name[4] - '1')] = field;  // "TextN"
-                widget = field;
-                inputs.push_back(widget);
-                break;
-            }
-            case Kind::Combo:
-                combo1_ = new BrandList(this);
-                combo1_->setEditable(false);
-                combo1_->setCurrentIndex(-1);
-                widget = combo1_;
-                inputs.push_back(widget);
-                break;
-            case Kind::Check:
-                // Only the box: the explanation is Label8.
-                check1_ = new QCheckBox(this);
-                widget = check1_;
-                inputs.push_back(widget);
-                break;
-            case Kind::Button:
-                command1_ = new QPushButton(text, this);
-                // No default role: Enter and Escape press nothing.
-                command1_->setAutoDefault(false);
-                command1_->setDefault(false);
-                widget = command1_;
-                inputs.push_back(widget);
-                break;
-        }
+        QWidget* widget = CreateControl(c);
         widget->setObjectName(QString::fromLatin1(c.name));
         widget->setGeometry(TwipsToPixels(c.left), TwipsToPixels(c.top), TwipsToPixels(c.width),
                             TwipsToPixels(c.height));
         if (!c.visible) widget->setVisible(false);
         if (c.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus) tabOrder.emplace_back(c.tabIndex, widget);
+        layers[static_cast<std::size_t>(LayerOf(c.kind))].push_back(widget);
     }
-
-    // Inputs above labels above rectangles.
-    for (QWidget* w : labels) w->lower();
-    for (QWidget* w : rects) w->lower();
-    for (QWidget* w : inputs) w->raise();
-
-    std::sort(tabOrder.begin(), tabOrder.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    for (const auto& layer : layers)
+        for (QWidget* w : layer) w->raise();
+    SetTabOrder(std::move(tabOrder));
 
     // The window opens with the focus in Text7 and its text selected.
-    Field(Control::Text7)->setFocus(Qt::OtherFocusReason);
-    Field(Control::Text7)->selectAll();
+    Field(7)->setFocus(Qt::OtherFocusReason);
+    Field(7)->selectAll();
 }
 
-void Form1::AttachRun(RunFeedback& feedback, RunSteps& steps) {
+void Form1::SetTabOrder(std::vector<std::pair<int, QWidget*>> tabOrder) {
+    std::sort(tabOrder.begin(), tabOrder.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+}
+
+void Form1::AttachRun(RunFeedback& feedback, ReportDisplay& display) {
     feedback_ = &feedback;
-    steps_ = &steps;
+    display_ = &display;
 }
 
 void Form1::LoadStep() {
@@ -322,11 +340,6 @@ void Form1::ModeSwitch() {
     }
 }
 
-void Form1::StartRun() {
-    if (feedback_ == nullptr || steps_ == nullptr) return;
-    Run(*this, *feedback_, *steps_, separator_);
-}
-
 int Form1::CheckValue() const {
     switch (check1_->checkState()) {
         case Qt::Unchecked:
@@ -338,22 +351,47 @@ int Form1::CheckValue() const {
     }
 }
 
-QLineEdit* Form1::Field(Control control) const {
-    return fields_.at(static_cast<std::size_t>(control) - static_cast<std::size_t>(Control::Text1));
+RunInputs Form1::Inputs() const {
+    RunInputs in;
+    in.perYearMode = CheckValue() == 1;
+    in.brand = combo1_->currentText().toStdString();
+    in.yearlyConsumption = Field(1)->text().toStdString();
+    in.hours = Field(2)->text().toStdString();
+    in.minutes = Field(3)->text().toStdString();
+    in.workingDays = Field(4)->text().toStdString();
+    in.sourceName = Field(7)->text().toStdString();
+    in.hoursPerYear = Field(8)->text().toStdString();
+    return in;
 }
 
-std::string Form1::Text(Control control) const {
-    const QString text = control == Control::Combo1 ? combo1_->currentText() : Field(control)->text();
-    return text.toStdString();
-}
-
-void Form1::SetText(Control control, std::string_view text) {
-    if (control == Control::Combo1) {
-        // A pick-only list takes no text of its own; the run never writes it.
-        combo1_->setCurrentIndex(combo1_->findText(FromUtf8(text), Qt::MatchExactly));
+void Form1::StartRun() {
+    if (feedback_ == nullptr || display_ == nullptr) return;
+    const RunOutcome outcome = Calculate(Inputs(), separator_);
+    ShowOutcome(outcome);
+    if (!outcome.ReportDue()) return;
+    if (const std::optional<FatalError> error = WriteReport(outcome.inputs, outcome.results, separator_, reportPath_)) {
+        feedback_->ShowError(*error);
         return;
     }
-    Field(control)->setText(FromUtf8(text));
+    ClosingStep(outcome);
+}
+
+// Boxes and fields in the order the run met them: its messages, the two
+// results it got as far as, the error that stopped it.
+void Form1::ShowOutcome(const RunOutcome& outcome) {
+    for (const std::string_view message : outcome.messages) feedback_->ShowMessage(message);
+    if (outcome.dailyConsumptionText) Field(5)->setText(FromUtf8(*outcome.dailyConsumptionText));
+    if (outcome.weldingSecondsText) Field(6)->setText(FromUtf8(*outcome.weldingSecondsText));
+    if (outcome.failure) feedback_->ShowError(*outcome.failure);
+}
+
+void Form1::ClosingStep(const RunOutcome& outcome) {
+    if (outcome.ShowsReport()) {
+        display_->ShowReport(reportPath_, outcome.inputs, outcome.results);
+        return;
+    }
+    Field(5)->setText(FromUtf8(kFailedRunText));
+    Field(6)->setText(FromUtf8(kFailedRunText));
 }
 
 }  // namespace korvel

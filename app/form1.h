@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The input window: one fixed-size window whose fields are the source of a
-// calculation run and the destination of its two results.
+// The input window: one fixed-size window whose fields are what a
+// calculation run takes, and which shows the run's boxes, results and report.
 #pragma once
 
 #include <QLineEdit>
 #include <QWidget>
 #include <array>
+#include <filesystem>
+#include <utility>
+#include <vector>
 
 #include "calc/run.h"
+#include "platform/message_box_feedback.h"
+#include "platform/report_window_host.h"
 
 class QCheckBox;
 class QComboBox;
@@ -45,19 +50,26 @@ private:
     bool swallowingClick_ = false;
 };
 
-class Form1 : public QWidget, public FieldSource {
+struct ControlLayout;  // one row of the window's layout table
+
+class Form1 : public QWidget {
     Q_OBJECT
 public:
-    // separator: the regional decimal separator the run writes numbers with.
-    explicit Form1(char separator, QWidget* parent = nullptr);
+    // separator: the regional decimal separator the run writes numbers with;
+    // reportPath: the report file every run that completes its arithmetic
+    // replaces.
+    Form1(char separator, std::filesystem::path reportPath, QWidget* parent = nullptr);
 
-    // What a click on Command1 runs with. Until both are attached the button
-    // does nothing.
-    void AttachRun(RunFeedback& feedback, RunSteps& steps);
+    // Where a click on Command1 shows its boxes and its report. Until both are
+    // attached the button does nothing.
+    void AttachRun(RunFeedback& feedback, ReportDisplay& display);
 
     // Once, before the window is first shown: centre on the screen, then
     // fill the brand list.
     void LoadStep();
+
+    // What the fields hold, as the calculation takes it.
+    RunInputs Inputs() const;
 
     // The font of the window and its controls: the toolkit's default when
     // every caption fits its fixed box, else the closest sans that does.
@@ -65,19 +77,22 @@ public:
     // Whether the ink of every caption lies inside its fixed box.
     static bool CaptionsFit(const QFont& font);
 
-    int CheckValue() const override;
-    std::string Text(Control control) const override;
-    void SetText(Control control, std::string_view text) override;
-
 private:
     void BuildLayout();
+    QWidget* CreateControl(const ControlLayout& c);
+    QWidget* CreateField(const ControlLayout& c);
+    void SetTabOrder(std::vector<std::pair<int, QWidget*>> tabOrder);
+    int CheckValue() const;
     void ModeSwitch();
     void StartRun();
-    QLineEdit* Field(Control control) const;
+    void ShowOutcome(const RunOutcome& outcome);
+    void ClosingStep(const RunOutcome& outcome);
+    QLineEdit* Field(int number) const { return fields_.at(static_cast<std::size_t>(number - 1)); }
 
     char separator_;
+    std::filesystem::path reportPath_;
     RunFeedback* feedback_ = nullptr;
-    RunSteps* steps_ = nullptr;
+    ReportDisplay* display_ = nullptr;
     std::array<QLineEdit*, 8> fields_{};  // Text1 to Text8
     QComboBox* combo1_ = nullptr;
     QCheckBox* check1_ = nullptr;

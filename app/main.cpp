@@ -5,9 +5,7 @@
 #include <QIcon>
 
 #include "app/program.h"
-#include "platform/message_box_feedback.h"
 #include "platform/qt_translations.h"
-#include "platform/regional_separator.h"
 #include "report/report_file.h"
 
 int main(int argc, char* argv[]) {
@@ -22,8 +20,7 @@ int main(int argc, char* argv[]) {
     icon.addFile(QStringLiteral(":/icons/korvel-32.png"), QSize(32, 32));
     QApplication::setWindowIcon(icon);
 
-    korvel::Program program(korvel::ReportPath(), korvel::RegionalDecimalSeparator());
-    korvel::MessageBoxFeedback feedback(&program.form);
-    program.Start(feedback);
+    korvel::Program program(korvel::ReportPath());
+    program.Start();
     return QApplication::exec();
 }

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/program.h"
 
+#include "calc/regional.h"
+
 namespace korvel {
 
-Program::Program(const std::filesystem::path& reportPath, char separator)
-    : form(separator), reportWindow(separator), steps_(form, reportWindow, reportPath, separator) {}
+Program::Program(const std::filesystem::path& reportPath) : Program(reportPath, SystemDecimalSeparator()) {}
 
-void Program::Start(RunFeedback& feedback) {
-    form.AttachRun(feedback, steps_);
+Program::Program(const std::filesystem::path& reportPath, char separator)
+    : form(separator, reportPath), reportWindow(separator) {
+    form.AttachRun(boxes, reportWindow);
+}
+
+void Program::Start() {
     form.LoadStep();
     form.show();
 }

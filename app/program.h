@@ -1,28 +1,29 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The program's windows put together: the input window drives the run, whose
-// report goes to the report file and, after a clean run, to the report window.
+// The program's windows put together: the input window runs the calculation,
+// shows its boxes through message boxes and a clean run's report in the
+// report window.
 #pragma once
 
 #include <filesystem>
 
 #include "app/form1.h"
+#include "platform/message_box_feedback.h"
 #include "platform/report_window_host.h"
-#include "report/report_steps.h"
 
 namespace korvel {
 
 class Program {
 public:
+    // Numbers with the user's regional decimal separator, as main() starts it.
+    explicit Program(const std::filesystem::path& reportPath);
     Program(const std::filesystem::path& reportPath, char separator);
 
-    // Wires the run's boxes, runs the load step and shows the input window.
-    void Start(RunFeedback& feedback);
+    // Runs the load step and shows the input window.
+    void Start();
 
     Form1 form;
+    MessageBoxFeedback boxes{&form};
     ReportWindowHost reportWindow;
-
-private:
-    ReportSteps steps_;
 };
 
 }  // namespace korvel

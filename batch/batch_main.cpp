@@ -154,7 +154,9 @@ void CheckFieldCount(const CsvRecord& record, const ColumnMap& columns, const fs
                      " (поле с разделителем внутри нужно заключить в кавычки)");
 }
 
-void FillRow(const CsvRecord& record, const ColumnMap& columns, StationRow& row) {
+// The row's texts, each as if typed into its window field; a row with hours
+// per year is computed in per-year mode.
+void FillRow(const CsvRecord& record, const ColumnMap& columns, RunInputs& row) {
     const auto take = [&](Column column, std::string& into) {
         const auto& position = columns.position[static_cast<std::size_t>(column)];
         if (position) {
@@ -163,13 +165,14 @@ void FillRow(const CsvRecord& record, const ColumnMap& columns, StationRow& row)
             into.clear();
         }
     };
-    take(Column::Source, row.source);
+    take(Column::Source, row.sourceName);
     take(Column::Brand, row.brand);
-    take(Column::Consumption, row.consumption);
+    take(Column::Consumption, row.yearlyConsumption);
     take(Column::Hours, row.hours);
     take(Column::Minutes, row.minutes);
-    take(Column::Days, row.days);
+    take(Column::Days, row.workingDays);
     take(Column::HoursPerYear, row.hoursPerYear);
+    row.perYearMode = !row.hoursPerYear.empty();
 }
 
 std::string NextValue(std::span<const std::string> args, std::size_t& i, std::string_view option,
@@ -264,14 +267,12 @@ std::size_t CheckInput(const Options& options) {
     }
 }
 
-std::string ErrorText(const std::error_code& code) { return code.message(); }
-
 void MakeOutputDir(const fs::path& dir) {
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (ec || !fs::is_directory(dir)) {
         throw InputError("не удается создать папку «" + dir.string() +
-                         "»: " + (ec ? ErrorText(ec) : std::string("такое имя занято файлом")));
+                         "»: " + (ec ? ec.message() : std::string("такое имя занято файлом")));
     }
 }
 
@@ -292,9 +293,9 @@ int RunBatch(const Options& options, BatchStreams& streams) {
 
     std::optional<AtomicFile> summaryFile;
     try {
-        summaryFile.emplace(summaryPath);
-    } catch (const fs::filesystem_error& error) {
-        throw InputError("не удается создать сводку «" + summaryPath.string() + "»: " + ErrorText(error.code()));
+        summaryFile.emplace(summaryPath, "сводку");
+    } catch (const FatalError& error) {
+        throw InputError(ErrorText(error));
     }
     SummaryTable summary(options.separator, [&](std::string_view bytes) { summaryFile->Write(bytes); });
     summary.Begin();
@@ -307,13 +308,18 @@ int RunBatch(const Options& options, BatchStreams& streams) {
     const std::size_t width = RowNumberWidth(rowCount);
     ProgressBar progress(streams.err, rowCount, streams.errIsTerminal && !options.quiet && rowCount > 5000);
 
-    StationRow row;
+    RunInputs row;
     fs::path reportPath;
     ReportFiles reportFiles(options.outputDir);
     ReportWriter writeReport;
     if (!options.summaryOnly) {
-        writeReport = [&](const CalcInputs& inputs, const CalcResults& results) {
-            reportFiles.Replace(reportPath, BuildReport(inputs, results, options.separator));
+        writeReport = [&](const CalcInputs& inputs, const CalcResults& results) -> std::optional<FatalError> {
+            try {
+                reportFiles.Replace(reportPath, BuildReport(inputs, results, options.separator));
+                return std::nullopt;
+            } catch (const FatalError& error) {
+                return error;
+            }
         };
     }
     Tally tally;
@@ -329,10 +335,11 @@ int RunBatch(const Options& options, BatchStreams& streams) {
             if (record.IsBlank()) continue;
             CheckFieldCount(record, columns, options.input);
             FillRow(record, columns, row);
-            if (!options.summaryOnly) reportPath = options.outputDir / ReportFileName(tally.records, width, row.source);
+            if (!options.summaryOnly)
+                reportPath = options.outputDir / ReportFileName(tally.records, width, row.sourceName);
             ++tally.computed;
 
-            const StationOutcome outcome = RunStation(row, options.separator, writeReport, reportPath);
+            const StationOutcome outcome = RunStation(row, options.separator, writeReport);
             summary.AddRow(tally.records, row, outcome);
             if (!outcome.ok) {
                 ++tally.failed;
@@ -343,8 +350,8 @@ int RunBatch(const Options& options, BatchStreams& streams) {
                 }
                 if (!options.quiet) {
                     progress.Clear();
-                    streams.err << "строка " << tally.records << " (строка файла " << record.line << ") «" << row.source
-                                << "»: " << outcome.status << '\n';
+                    streams.err << "строка " << tally.records << " (строка файла " << record.line << ") «"
+                                << row.sourceName << "»: " << outcome.status << '\n';
                 }
             }
         }
@@ -356,8 +363,8 @@ int RunBatch(const Options& options, BatchStreams& streams) {
     summary.Finish();
     try {
         summaryFile->Commit();
-    } catch (const fs::filesystem_error& error) {
-        throw InputError("не удается записать сводку «" + summaryPath.string() + "»: " + ErrorText(error.code()));
+    } catch (const FatalError& error) {
+        throw InputError(ErrorText(error));
     }
 
     if (!options.quiet) {

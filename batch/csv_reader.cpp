@@ -4,54 +4,15 @@
 #include <algorithm>
 #include <sstream>
 
+#include "report/utf8.h"
+
 namespace korvel::batch {
 
 namespace {
 
 constexpr std::size_t kBufferSize = 1 << 16;
 
-// The length of the well-formed UTF-8 sequence at `i`, or 0.
-std::size_t SequenceLength(const std::string& s, std::size_t i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char b0 = byte(i);
-    if (b0 < 0x80) return 1;
-    std::size_t length;
-    unsigned char lo = 0x80, hi = 0xBF;  // the allowed range of the second byte
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3;
-        if (b0 == 0xE0) lo = 0xA0;  // overlong
-        if (b0 == 0xED) hi = 0x9F;  // surrogates
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4;
-        if (b0 == 0xF0) lo = 0x90;  // overlong
-        if (b0 == 0xF4) hi = 0x8F;  // above U+10FFFF
-    } else {
-        return 0;
-    }
-    if (i + length > s.size()) return 0;
-    if (byte(i + 1) < lo || byte(i + 1) > hi) return 0;
-    for (std::size_t k = 2; k < length; ++k) {
-        if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-    }
-    return length;
-}
-
 }  // namespace
-
-std::size_t FindInvalidUtf8(const std::string& text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        // Plain ASCII runs are the common case.
-        while (i < text.size() && static_cast<unsigned char>(text[i]) < 0x80) ++i;
-        if (i == text.size()) break;
-        const std::size_t length = SequenceLength(text, i);
-        if (length == 0) return i;
-        i += length;
-    }
-    return std::string::npos;
-}
 
 bool CsvRecord::IsBlank() const {
     return std::all_of(fields.begin(), fields.end(), [](const std::string& f) { return f.empty(); });

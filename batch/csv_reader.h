@@ -68,9 +68,4 @@ private:
     char delimiter_ = ';';
 };
 
-// The offset of the first byte that does not belong to a well-formed UTF-8
-// sequence (overlong forms, surrogates and code points above U+10FFFF are
-// not well-formed), or std::string::npos when the whole text is valid.
-std::size_t FindInvalidUtf8(const std::string& text);
-
 }  // namespace korvel::batch

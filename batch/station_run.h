@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One row of a batch: a calculation run exactly as the input window would do
-// it, with the row's texts in the window's fields.
+// it, with the row's texts typed into the window's fields.
 #pragma once
 
-#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -11,17 +10,6 @@
 #include "calc/run.h"
 
 namespace korvel::batch {
-
-// The texts of one input row, each as if typed into its window field.
-struct StationRow {
-    std::string source;        // Text7
-    std::string brand;         // Combo1
-    std::string consumption;   // Text1
-    std::string hours;         // Text2
-    std::string minutes;       // Text3
-    std::string days;          // Text4
-    std::string hoursPerYear;  // Text8; non-empty means per-year mode
-};
 
 struct StationOutcome {
     bool ok = false;
@@ -36,14 +24,13 @@ struct StationOutcome {
 
 inline constexpr std::string_view kStatusOk = "ok";
 
-// Writes a run's report; may throw FatalError (a file that cannot be written).
-using ReportWriter = std::function<void(const CalcInputs&, const CalcResults&)>;
+// Writes a run's report; gives back the failure of writing it, if any.
+using ReportWriter = std::function<std::optional<FatalError>(const CalcInputs&, const CalcResults&)>;
 
-// Runs the row through korvel::Run: the report step calls `writeReport` when
-// it is set, the closing step is the window's with a display that shows
-// nothing. A brand that is not in the brand table fails the row without a
-// run: the window's list offers no such text.
-StationOutcome RunStation(const StationRow& row, char separator, const ReportWriter& writeReport,
-                          const std::filesystem::path& reportPath);
+// Runs the row as the window would: the report goes to `writeReport` when it
+// is set, and the closing step marks the result fields of a run with a
+// validation flag. A brand that is not in the brand table fails the row
+// without a run: the window's list offers no such text.
+StationOutcome RunStation(const RunInputs& row, char separator, const ReportWriter& writeReport);
 
 }  // namespace korvel::batch

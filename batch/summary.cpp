@@ -32,9 +32,9 @@ void SummaryTable::Begin() {
     EndLine();
 }
 
-void SummaryTable::AddRow(std::size_t row, const StationRow& input, const StationOutcome& outcome) {
+void SummaryTable::AddRow(std::size_t row, const RunInputs& input, const StationOutcome& outcome) {
     Field(std::to_string(row));
-    Field(input.source);
+    Field(input.sourceName);
     Field(input.brand);
     Field(outcome.status);
     Field(outcome.text5);

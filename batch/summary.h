@@ -23,7 +23,7 @@ public:
 
     // The byte-order mark and the header line.
     void Begin();
-    void AddRow(std::size_t row, const StationRow& input, const StationOutcome& outcome);
+    void AddRow(std::size_t row, const RunInputs& input, const StationOutcome& outcome);
     // The totals line: the sum of M per substance over the rows with status ok.
     void Finish();
 

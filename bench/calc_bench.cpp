@@ -6,21 +6,19 @@
 #include <array>
 #include <string>
 
-#include "bench/default_window.h"
 #include "calc/number_rules.h"
 #include "calc/run.h"
+#include "support/worked_example.h"
 
 namespace {
 
 using namespace korvel;
 
-using bench::DefaultWindow;
-
 void WholeRunOnTheWorkedExample(benchmark::State& state) {
-    DefaultWindow window;
+    const RunInputs typed = testing::WorkedExample();
     for (auto _ : state) {
-        Calculation calc = Calculate(window, window, ',');
-        benchmark::DoNotOptimize(calc);
+        RunOutcome outcome = Calculate(typed, ',');
+        benchmark::DoNotOptimize(outcome);
     }
 }
 BENCHMARK(WholeRunOnTheWorkedExample);

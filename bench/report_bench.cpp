@@ -10,24 +10,19 @@
 #include <filesystem>
 #include <string>
 
-#include "bench/default_window.h"
 #include "calc/run.h"
 #include "report/report_document.h"
 #include "report/report_file.h"
+#include "support/worked_example.h"
 
 namespace {
 
 using namespace korvel;
 
-using bench::DefaultWindow;
-
-Calculation WorkedExample(int check) {
-    DefaultWindow window(check);
-    return Calculate(window, window, ',');
-}
+RunOutcome WorkedExample(bool perYear) { return Calculate(testing::WorkedExample(perYear), ','); }
 
 void BuildReportInMemory(benchmark::State& state) {
-    const Calculation calc = WorkedExample(static_cast<int>(state.range(0)));
+    const RunOutcome calc = WorkedExample(state.range(0) != 0);
     std::size_t bytes = 0;
     for (auto _ : state) {
         std::string report = BuildReport(calc.inputs, calc.results, ',');
@@ -57,7 +52,7 @@ private:
 };
 
 void WriteByTemporaryAndRename(benchmark::State& state) {
-    const Calculation calc = WorkedExample(0);
+    const RunOutcome calc = WorkedExample(false);
     const std::string report = BuildReport(calc.inputs, calc.results, ',');
     ScratchFolder folder;
     const auto path = folder.Path() / "korvel.htm";
@@ -67,7 +62,7 @@ BENCHMARK(WriteByTemporaryAndRename)->Unit(benchmark::kMicrosecond);
 
 // What a writer that truncates the report in place costs, for comparison.
 void WritePlainOverwrite(benchmark::State& state) {
-    const Calculation calc = WorkedExample(0);
+    const RunOutcome calc = WorkedExample(false);
     const std::string report = BuildReport(calc.inputs, calc.results, ',');
     ScratchFolder folder;
     const auto path = folder.Path() / "korvel.htm";

@@ -29,6 +29,7 @@
 
 #include "app/program.h"
 #include "calc/run.h"
+#include "support/form_controls.h"
 
 namespace {
 
@@ -40,8 +41,9 @@ public:
 
 struct Program : korvel::Program {
     explicit Program(const QString& reportPath) : korvel::Program(reportPath.toStdString(), ',') {
-        Start(feedback);
-        form.SetText(korvel::Control::Combo1, "УОНИ 13/45");
+        form.AttachRun(feedback, reportWindow);
+        Start();
+        korvel::testing::SetControl(form, "Combo1", QStringLiteral("УОНИ 13/45"));
         command1 = form.findChild<QPushButton*>("Command1");
     }
     SilentFeedback feedback;
@@ -178,7 +180,7 @@ std::unique_ptr<QWidget> BareWindow(const std::vector<WidgetCopy>& copies, const
 
 void BM_StartToForm1Painted(benchmark::State& state) {
     for (auto _ : state) {
-        auto form = std::make_unique<korvel::Form1>(',');
+        auto form = std::make_unique<korvel::Form1>(',', "korvel.htm");
         form->LoadStep();
         form->show();
         form->repaint();
@@ -190,7 +192,7 @@ void BM_StartToForm1Painted(benchmark::State& state) {
 BENCHMARK(BM_StartToForm1Painted)->Unit(benchmark::kMillisecond);
 
 void BM_StartToBareWindowPainted(benchmark::State& state) {
-    korvel::Form1 model(',');
+    korvel::Form1 model(',', "korvel.htm");
     model.LoadStep();
     const std::vector<WidgetCopy> copies = CopyWidgets(model);
     for (auto _ : state) {
@@ -238,7 +240,7 @@ QDataStream& operator>>(QDataStream& in, WidgetCopy& c) {
 
 // What the bare child needs of Form1: its widgets, title, size, font, place.
 void SaveModel(const QString& path) {
-    korvel::Form1 model(',');
+    korvel::Form1 model(',', "korvel.htm");
     model.LoadStep();
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly)) return;
@@ -253,7 +255,7 @@ int RunChild(const char* which, char* argv0, const char* modelPath) {
     char* qtArgv[] = {argv0, nullptr};
     QApplication app(qtArgc, qtArgv);
     if (std::strcmp(which, kChildForm1) == 0) {
-        korvel::Form1 form(',');
+        korvel::Form1 form(',', "korvel.htm");
         form.LoadStep();
         form.show();
         form.repaint();

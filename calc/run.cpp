@@ -1,134 +1,150 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calc/run.h"
 
+#include <utility>
+
 namespace korvel {
 
 namespace {
 
-std::string Normalised(std::string_view text, char separator) { return NumberText(LeadingNumber(text), separator); }
+// The run's steps in order. Every failure is a FatalError thrown by a rule,
+// which ends the run where it happens.
+class Run {
+public:
+    Run(const RunInputs& typed, char separator) : typed_(typed), separator_(separator) {}
 
-double AsDouble(const Operand& operand) {
-    // Every product the run forms has a double operand, so the result is one.
-    if (const double* d = std::get_if<double>(&operand.Get())) return *d;
-    return static_cast<double>(std::get<std::int32_t>(operand.Get()));
-}
+    RunOutcome Outcome() && {
+        try {
+            AllSteps();
+        } catch (const FatalError& error) {
+            outcome_.failure = error;
+        }
+        return std::move(outcome_);
+    }
 
-Operand FactorOperand(const std::optional<double>& factor) {
-    return factor ? Operand(*factor) : Operand(Operand::Absent{});
-}
+private:
+    void AllSteps() {
+        if (typed_.perYearMode) YearlyWeldingTime();
+        PickBrand();
+        TakeTexts();
+        Normalise();
+        CheckWorkingDays();
+        DailyConsumption();
+        outcome_.dailyConsumptionText = NumberText(out().dailyConsumption, separator_);
+        if (!typed_.perYearMode) DailyWeldingTime();
+        outcome_.weldingSecondsText = out().weldingSeconds;
+        GrossEmissions();
+        MaxEmissions();
+    }
+
+    CalcInputs& in() { return outcome_.inputs; }
+    CalcResults& out() { return outcome_.results; }
+
+    void Message(std::string_view message, bool& flag) {
+        outcome_.messages.push_back(message);
+        flag = true;
+    }
+
+    // Per-year mode: the welding time comes from the yearly hours, and the
+    // daily texts all read "1".
+    void YearlyWeldingTime() {
+        in().perYearMode = true;
+        in().hoursPerYear = typed_.hoursPerYear;
+        const double t = plain_.Mul(plain_.Mul(ToNumber(in().hoursPerYear, separator_), 60.0), 60.0);
+        plain_.ArithmeticCheck();
+        out().weldingSeconds = NumberText(t, separator_);
+        in().workingDays = in().hours = in().minutes = NumberText(std::int64_t{1});
+    }
+
+    void PickBrand() {
+        in().brand = typed_.brand;
+        if (in().brand.empty()) Message(kBrandMissingMessage, out().brandMissing);
+        out().factors = LookupBrand(in().brand);
+    }
+
+    void TakeTexts() {
+        in().yearlyConsumption = typed_.yearlyConsumption;
+        if (!typed_.perYearMode) {
+            in().hours = typed_.hours;
+            in().minutes = typed_.minutes;
+            in().workingDays = typed_.workingDays;
+        }
+        in().sourceName = typed_.sourceName;
+    }
+
+    // Each numeric text becomes the text of its leading number, which rounds
+    // it to 15 digits; the run reads its numbers back from those texts, once
+    // each, where it first needs them.
+    void Normalise() {
+        for (std::string* text : {&in().yearlyConsumption, &in().hours, &in().minutes, &in().workingDays})
+            *text = NumberText(LeadingNumber(*text), separator_);
+    }
+
+    void CheckWorkingDays() {
+        days_ = ToNumber(in().workingDays, separator_);
+        if (days_ > 365) Message(kTooManyDaysMessage, out().tooManyDays);
+        if (days_ < 0) Message(kTooFewDaysMessage, out().tooFewDays);
+        if (days_ == 0) Message(kZeroDaysMessage, out().zeroDays);
+    }
+
+    // b, rounded to two decimals (ties to even). Zero working days are not
+    // divided by: such a run keeps b = 0 and ends failed.
+    void DailyConsumption() {
+        yearly_ = ToNumber(in().yearlyConsumption, separator_);
+        if (!typed_.perYearMode && out().zeroDays) return;
+        const double divisor = typed_.perYearMode ? ToNumber(in().hours, separator_) : days_;
+        const double scaled = plain_.Mul(plain_.Div(yearly_, divisor), 100.0);
+        plain_.ArithmeticCheck();
+        out().dailyConsumption = plain_.Div(static_cast<double>(RoundToInt(scaled)), 100.0);
+        plain_.ArithmeticCheck();
+    }
+
+    void DailyWeldingTime() {
+        const double hoursInMinutes = plain_.Mul(ToNumber(in().hours, separator_), 60.0);
+        plain_.ArithmeticCheck();
+        const double t = plain_.Mul(plain_.Add(hoursInMinutes, ToNumber(in().minutes, separator_)), 60.0);
+        plain_.ArithmeticCheck();
+        out().weldingSeconds = NumberText(t, separator_);
+    }
+
+    static Operand Factor(const std::optional<double>& factor) {
+        return factor ? Operand(*factor) : Operand(Operand::Absent{});
+    }
+
+    // M = (g x B) x 0.000001.
+    void GrossEmissions() {
+        for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+            const Operand product = Multiply(Factor(out().factors[i]), Operand(yearly_));
+            out().grossEmission[i] = AsDouble(Multiply(product, Operand(0.000001)));
+        }
+    }
+
+    // G = IntQuotient(((g x b) / t) x 100000000, 1) / 100000000, with t read
+    // back from its 15-digit text.
+    void MaxEmissions() {
+        const Operand seconds(ToNumber(out().weldingSeconds, separator_));
+        const Operand scale(std::int32_t{100000000});
+        for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+            const Operand product = Multiply(Factor(out().factors[i]), Operand(out().dailyConsumption));
+            const Operand scaled = Multiply(Operand(Divide(product, seconds)), scale);
+            const std::int32_t whole = IntQuotient(scaled, Operand(std::int32_t{1}));
+            out().maxEmission[i] = Divide(Operand(whole), scale);
+        }
+    }
+
+    // Every product the run forms has a double operand, so it is a double.
+    static double AsDouble(const Operand& operand) { return std::get<double>(operand.Get()); }
+
+    const RunInputs& typed_;
+    char separator_;
+    RunOutcome outcome_;
+    PlainArithmetic plain_;
+    double yearly_ = 0.0;  // B
+    double days_ = 0.0;
+};
 
 }  // namespace
 
-Calculation Calculate(FieldSource& fields, RunFeedback& feedback, char separator) {
-    Calculation calc;
-    CalcInputs& in = calc.inputs;
-    CalcResults& out = calc.results;
-    PlainArithmetic plain;
-
-    // 1. Per-year mode takes its welding time from the yearly hours.
-    in.perYearMode = fields.CheckValue() == 1;
-    if (in.perYearMode) {
-        in.hoursPerYear = fields.Text(Control::Text8);
-        const double t = plain.Mul(plain.Mul(ToNumber(in.hoursPerYear, separator), 60.0), 60.0);
-        plain.ArithmeticCheck();
-        out.weldingSeconds = NumberText(t, separator);
-        in.workingDays = in.hours = in.minutes = NumberText(std::int64_t{1});
-    }
-
-    // 2.-5. Flags start cleared; the brand and its factors.
-    in.brand = fields.Text(Control::Combo1);
-    if (in.brand.empty()) {
-        feedback.ShowMessage(kBrandMissingMessage);
-        out.brandMissing = true;
-    }
-    out.factors = LookupBrand(in.brand);
-
-    // 6.-8. The remaining fields.
-    in.yearlyConsumption = fields.Text(Control::Text1);
-    if (!in.perYearMode) {
-        in.hours = fields.Text(Control::Text2);
-        in.minutes = fields.Text(Control::Text3);
-        in.workingDays = fields.Text(Control::Text4);
-    }
-    in.sourceName = fields.Text(Control::Text7);
-
-    // 9. Normalise, in this order.
-    in.yearlyConsumption = Normalised(in.yearlyConsumption, separator);
-    in.hours = Normalised(in.hours, separator);
-    in.minutes = Normalised(in.minutes, separator);
-    in.workingDays = Normalised(in.workingDays, separator);
-
-    // 10. Working-days checks, each on its own.
-    const double days = ToNumber(in.workingDays, separator);
-    if (days > 365) {
-        feedback.ShowMessage(kTooManyDaysMessage);
-        out.tooManyDays = true;
-    }
-    if (days < 0) {
-        feedback.ShowMessage(kTooFewDaysMessage);
-        out.tooFewDays = true;
-    }
-    if (days == 0) {
-        feedback.ShowMessage(kZeroDaysMessage);
-        out.zeroDays = true;
-    }
-
-    // 11. Daily consumption b, rounded to two decimals (ties to even). Zero
-    // working days are not divided by: such a run has b = 0 and ends failed.
-    const double yearly = ToNumber(in.yearlyConsumption, separator);
-    if (in.perYearMode || !out.zeroDays) {
-        const double divisor = in.perYearMode ? ToNumber(in.hours, separator) : days;
-        const double scaled = plain.Mul(plain.Div(yearly, divisor), 100.0);
-        plain.ArithmeticCheck();
-        out.dailyConsumption = plain.Div(static_cast<double>(RoundToInt(scaled)), 100.0);
-        plain.ArithmeticCheck();
-    }
-
-    // 12.
-    fields.SetText(Control::Text5, NumberText(out.dailyConsumption, separator));
-
-    // 13. Daily welding time in seconds.
-    if (!in.perYearMode) {
-        const double hoursInMinutes = plain.Mul(ToNumber(in.hours, separator), 60.0);
-        plain.ArithmeticCheck();
-        const double t = plain.Mul(plain.Add(hoursInMinutes, ToNumber(in.minutes, separator)), 60.0);
-        plain.ArithmeticCheck();
-        out.weldingSeconds = NumberText(t, separator);
-    }
-
-    // 14.
-    fields.SetText(Control::Text6, out.weldingSeconds);
-
-    // 15. M = (g x B) x 0.000001, B taken from its text at each use.
-    const Operand yearlyText(std::string_view(in.yearlyConsumption));
-    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        const Operand product = Multiply(FactorOperand(out.factors[i]), yearlyText, separator);
-        out.grossEmission[i] = AsDouble(Multiply(product, Operand(0.000001), separator));
-    }
-
-    // 16. G = IntQuotient(((g x b) / t) x 100000000, 1) / 100000000, t from its text.
-    const Operand secondsText(std::string_view(out.weldingSeconds));
-    const Operand scale(std::int32_t{100000000});
-    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        const Operand product = Multiply(FactorOperand(out.factors[i]), Operand(out.dailyConsumption), separator);
-        const double perSecond = Divide(product, secondsText, separator);
-        const Operand scaled = Multiply(Operand(perSecond), scale, separator);
-        const std::int32_t whole = IntQuotient(scaled, Operand(std::int32_t{1}), separator);
-        out.maxEmission[i] = Divide(Operand(whole), scale, separator);
-    }
-    return calc;
-}
-
-std::optional<FatalError> Run(FieldSource& fields, RunFeedback& feedback, RunSteps& steps, char separator) {
-    try {
-        const Calculation calc = Calculate(fields, feedback, separator);
-        steps.WriteReport(calc.inputs, calc.results);
-        steps.ClosingStep(calc.inputs, calc.results);
-        return std::nullopt;
-    } catch (const FatalError& error) {
-        feedback.ShowError(error);
-        return error;
-    }
-}
+RunOutcome Calculate(const RunInputs& typed, char separator) { return Run(typed, separator).Outcome(); }
 
 }  // namespace korvel

@@ -1,51 +1,42 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One calculation run: reads the input window's texts, validates, computes the
-// daily consumption b, the welding time t and G and M of the eight substances,
-// then hands over to the report writer and the closing step.
-//
-// The run knows no widgets: it reads and writes field texts by name through
-// FieldSource, shows its messages through RunFeedback, and its last two steps
-// are supplied by the front end through RunSteps.
+// One calculation run as a pure function: from what the user typed to
+// everything a front end shows of it. Front ends map their own inputs to
+// RunInputs, show the outcome, write the report and do the closing step.
 #pragma once
 
 #include <array>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "calc/number_rules.h"
 #include "calc/substances.h"
 
 namespace korvel {
 
-// The controls of the input window that a run reads or writes.
-enum class Control { Text1, Text2, Text3, Text4, Text5, Text6, Text7, Text8, Combo1 };
-
 inline constexpr std::string_view kBrandMissingMessage = "Марка электрода не выбрана !!!";
 inline constexpr std::string_view kTooManyDaysMessage = "Слишком много рабочих дней в году !!!";
 inline constexpr std::string_view kTooFewDaysMessage = "Слишком мало рабочих дней в году !!!";
 inline constexpr std::string_view kZeroDaysMessage = "Рабочих дней в году не может быть 0 !!!";
 
-class FieldSource {
-public:
-    virtual ~FieldSource() = default;
-    // The value of Check1: 0 unticked (daily mode), 1 ticked (per-year mode).
-    virtual int CheckValue() const = 0;
-    virtual std::string Text(Control control) const = 0;
-    virtual void SetText(Control control, std::string_view text) = 0;
-};
+// What both result fields show after a completed run with a validation flag set.
+inline constexpr std::string_view kFailedRunText = "Ошибка в исх. данных";
 
-class RunFeedback {
-public:
-    virtual ~RunFeedback() = default;
-    // A validation message: modal, one OK button, the run goes on afterwards.
-    virtual void ShowMessage(std::string_view message) = 0;
-    // The error box of a failure that ended the run.
-    virtual void ShowError(const FatalError& error) = 0;
+// What was typed and picked, each text exactly as entered.
+struct RunInputs {
+    bool perYearMode = false;       // the welding time is given per year, not per day
+    std::string brand;              // empty while no brand is picked
+    std::string yearlyConsumption;  // kg of electrodes a year
+    std::string hours;              // daily welding time: hours,
+    std::string minutes;            // minutes,
+    std::string workingDays;        // and working days a year
+    std::string sourceName;
+    std::string hoursPerYear;  // the welding time in per-year mode
 };
 
 // What a run reads. The four numeric texts are normalised (NumberText of
-// LeadingNumber of the field text); the others are exactly as typed.
+// LeadingNumber of the typed text); the others are exactly as typed.
 struct CalcInputs {
     std::string brand;
     std::string yearlyConsumption;
@@ -76,26 +67,26 @@ struct CalcResults {
     }
 };
 
-// The steps after the arithmetic, supplied by the front end. Either may throw
-// FatalError (a report file that cannot be written), which ends the run.
-class RunSteps {
-public:
-    virtual ~RunSteps() = default;
-    virtual void WriteReport(const CalcInputs& inputs, const CalcResults& results) = 0;
-    virtual void ClosingStep(const CalcInputs& inputs, const CalcResults& results) = 0;
-};
-
-struct Calculation {
+// Everything a front end shows of one run, in the order it happened: the
+// validation messages, then the two result texts the run got as far as
+// writing, then the failure that stopped it, if any.
+struct RunOutcome {
+    std::vector<std::string_view> messages;
+    std::optional<std::string> dailyConsumptionText;  // b as the result field shows it
+    std::optional<std::string> weldingSecondsText;    // t as the result field shows it
     CalcInputs inputs;
     CalcResults results;
+    // The run stopped here: no report, no closing step.
+    std::optional<FatalError> failure;
+
+    // A run that completed its arithmetic writes its report.
+    bool ReportDue() const { return !failure; }
+    // The closing step after the report: shown only when no flag is set,
+    // otherwise both result fields read kFailedRunText.
+    bool ShowsReport() const { return !failure && results.FlagSum() == 0; }
 };
 
-// Steps 1 to 16: everything up to the report. Throws FatalError at the failing
-// step, after which nothing more of the run happens.
-Calculation Calculate(FieldSource& fields, RunFeedback& feedback, char separator);
-
-// The whole run. A FatalError ends the run, not the program: it is shown in
-// the error box and returned; the fields keep what the run had written.
-std::optional<FatalError> Run(FieldSource& fields, RunFeedback& feedback, RunSteps& steps, char separator);
+// The whole run up to the report. Pure: it reads nothing but its arguments.
+RunOutcome Calculate(const RunInputs& typed, char separator);
 
 }  // namespace korvel

@@ -60,8 +60,11 @@ inline constexpr std::array<Brand, kBrandCount> BrandTable{{
     {"Т - 620", {0, 39.63, 2.87, 0, 0, 0, 0, 0}},
 }};
 
-// The row of the brand whose text equals `brand` exactly (no trimming, no case
-// folding); eight unset factors when none does, the empty text included.
+// The brand whose text equals `brand` exactly (no trimming, no case folding),
+// or null when none does, the empty text included.
+const Brand* FindBrand(std::string_view brand);
+
+// The factors of FindBrand's brand; eight unset factors when there is none.
 FactorRow LookupBrand(std::string_view brand);
 
 }  // namespace korvel

@@ -17,16 +17,12 @@ void ShowBox(QWidget* parent, const QString& text, QMessageBox::Icon icon) {
 
 }  // namespace
 
-QString ErrorBoxText(const FatalError& error) {
-    return QStringLiteral("Ошибка %1: %2").arg(error.Code()).arg(QString::fromStdString(error.Description()));
-}
-
 void MessageBoxFeedback::ShowMessage(std::string_view message) {
     ShowBox(parent_, QString::fromUtf8(message.data(), static_cast<qsizetype>(message.size())), QMessageBox::NoIcon);
 }
 
 void MessageBoxFeedback::ShowError(const FatalError& error) {
-    ShowBox(parent_, ErrorBoxText(error), QMessageBox::Critical);
+    ShowBox(parent_, QString::fromStdString(ErrorText(error)), QMessageBox::Critical);
 }
 
 }  // namespace korvel

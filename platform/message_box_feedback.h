@@ -2,16 +2,23 @@
 // The run's message boxes as Qt message boxes.
 #pragma once
 
-#include <QString>
+#include <string_view>
 
-#include "calc/run.h"
+#include "calc/number_rules.h"
 
 class QWidget;
 
 namespace korvel {
 
-// The text of the error box: the error's code and its short description.
-QString ErrorBoxText(const FatalError& error);
+// How the input window shows a run's boxes; tests record them instead.
+class RunFeedback {
+public:
+    virtual ~RunFeedback() = default;
+    // A validation message: modal, one OK button, the run goes on afterwards.
+    virtual void ShowMessage(std::string_view message) = 0;
+    // The error box of a failure that ended the run.
+    virtual void ShowError(const FatalError& error) = 0;
+};
 
 class MessageBoxFeedback : public RunFeedback {
 public:
@@ -20,8 +27,8 @@ public:
 
     // Caption "korvel", the message as the only text, one OK, no icon.
     void ShowMessage(std::string_view message) override;
-    // Names the code and the description, one OK. The program goes on: the
-    // error ends the run only.
+    // ErrorText of the failure, one OK. The program goes on: the error ends
+    // the run only.
     void ShowError(const FatalError& error) override;
 
 private:

@@ -5,10 +5,23 @@
 
 #include <QPointer>
 
+#include <filesystem>
+
+#include "calc/run.h"
 #include "platform/form2.h"
-#include "report/closing_step.h"
 
 namespace korvel {
+
+// Where a clean run's report is shown: the report window, or a recording
+// double in tests.
+class ReportDisplay {
+public:
+    virtual ~ReportDisplay() = default;
+    // Called after the report file has been written and closed. The results
+    // are those the file was written from.
+    virtual void ShowReport(const std::filesystem::path& reportPath, const CalcInputs& inputs,
+                            const CalcResults& results) = 0;
+};
 
 class ReportWindowHost : public ReportDisplay {
 public:

@@ -4,23 +4,11 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <string>
 #include <system_error>
 
 namespace korvel {
 
 namespace {
-
-const char* WhatOf(AtomicFile::Step step) {
-    switch (step) {
-        case AtomicFile::Step::Create:
-            return "cannot create";
-        case AtomicFile::Step::Write:
-            return "cannot write";
-        default:
-            return "cannot replace";
-    }
-}
 
 // A name beside the target that no other writer uses at the same moment;
 // creation is exclusive, so a clash only costs another attempt.
@@ -35,15 +23,56 @@ std::filesystem::path TemporaryBeside(const std::filesystem::path& path, unsigne
     return temp;
 }
 
+int CodeOf(int error) {
+    switch (error) {
+        case ENOSPC:
+        case EFBIG:
+#ifdef EDQUOT
+        case EDQUOT:
+#endif
+            return kDiskFull;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+            return kPermissionDenied;
+        case ENOENT:
+        case ENOTDIR:
+            return kPathNotFound;
+        default:
+            return kFileAccessError;
+    }
+}
+
+std::string_view MeaningOf(int code) {
+    switch (code) {
+        case kDiskFull:
+            return "Диск заполнен";
+        case kPermissionDenied:
+            return "Доступ запрещен";
+        case kPathNotFound:
+            return "Путь не найден";
+        default:
+            return "Ошибка доступа к файлу";
+    }
+}
+
+std::string Utf8(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 }  // namespace
 
-AtomicFile::Error::Error(Step step, const std::filesystem::path& path, std::error_code error)
-    : std::filesystem::filesystem_error(WhatOf(step), path, error), step_(step) {}
+FatalError FileError(int error, std::string_view action, std::string_view what, const std::filesystem::path& path) {
+    const int code = CodeOf(error);
+    std::string description(MeaningOf(code));
+    description.append(": не удалось ").append(action).append(" ").append(what);
+    description.append(" «").append(Utf8(path)).append("»");
+    return FatalError(code, std::move(description));
+}
 
-AtomicFile::Error::Error(Step step, const std::filesystem::path& path, int error)
-    : Error(step, path, std::error_code(error, std::generic_category())) {}
-
-AtomicFile::AtomicFile(std::filesystem::path target) : target_(std::move(target)) {
+AtomicFile::AtomicFile(std::filesystem::path target, std::string what)
+    : target_(std::move(target)), what_(std::move(what)) {
     for (unsigned attempt = 0; file_ == nullptr; ++attempt) {
         temporary_ = TemporaryBeside(target_, attempt);
         errno = 0;
@@ -53,9 +82,8 @@ AtomicFile::AtomicFile(std::filesystem::path target) : target_(std::move(target)
         file_ = std::fopen(temporary_.c_str(), "wbx");
 #endif
         if (file_ == nullptr && (errno != EEXIST || attempt == 100)) {
-            const int error = errno;
             temporary_.clear();
-            throw Error(Step::Create, target_, error);
+            Fail(errno, "создать");
         }
     }
     std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
@@ -75,17 +103,16 @@ void AtomicFile::Commit() {
     const int closed = std::fclose(file_);
     file_ = nullptr;
     if (error == 0 && closed != 0) error = errno;
-    if (error != 0) {
-        Discard();
-        throw Error(Step::Write, target_, error);
-    }
+    if (error != 0) Fail(error, "записать");
     std::error_code renamed;
     std::filesystem::rename(temporary_, target_, renamed);
-    if (renamed) {
-        Discard();
-        throw Error(Step::Replace, target_, renamed);
-    }
+    if (renamed) Fail(renamed.value(), "заменить");
     temporary_.clear();
+}
+
+void AtomicFile::Fail(int error, std::string_view action) {
+    Discard();
+    throw FileError(error, action, what_, target_);
 }
 
 void AtomicFile::Discard() noexcept {

@@ -6,42 +6,46 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <string>
 #include <string_view>
+
+#include "calc/number_rules.h"
 
 namespace korvel {
 
+// Codes of the file errors, with the conventional meanings.
+inline constexpr int kDiskFull = 61;
+inline constexpr int kFileAccessError = 75;  // any other failure of the file system
+inline constexpr int kPermissionDenied = 70;
+inline constexpr int kPathNotFound = 76;
+
+// The failure to `action` ("создать") the file named by `what` at `path`,
+// with the code that the system's error number `error` maps to.
+FatalError FileError(int error, std::string_view action, std::string_view what, const std::filesystem::path& path);
+
 class AtomicFile {
 public:
-    // Which step failed, so that callers can say what could not be done.
-    enum class Step { Create, Write, Replace };
-
-    class Error : public std::filesystem::filesystem_error {
-    public:
-        Error(Step step, const std::filesystem::path& path, int error);
-        Error(Step step, const std::filesystem::path& path, std::error_code error);
-        Step FailedStep() const noexcept { return step_; }
-
-    private:
-        Step step_;
-    };
-
-    // Creates the temporary file (exclusively: never someone else's). Throws
-    // Error with Step::Create.
-    explicit AtomicFile(std::filesystem::path target);
+    // Creates the temporary file (exclusively: never someone else's).
+    // `what` names the file in error texts, in the accusative ("файл отчета").
+    // Every failure throws FatalError with one of the codes above and a
+    // Russian description naming the target.
+    AtomicFile(std::filesystem::path target, std::string what);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     // A failed write is remembered and reported by Commit.
     void Write(std::string_view bytes);
-    // Flushes, closes and renames the file over the target. Throws Error with
-    // Step::Write or Step::Replace; the temporary file is removed then.
+    // Flushes, closes and renames the file over the target; on failure the
+    // temporary file is removed and the target left as it was.
     void Commit();
 
 private:
+    [[noreturn]] void Fail(int error, std::string_view action);
     void Discard() noexcept;
 
     std::filesystem::path target_;
+    std::string what_;
     std::filesystem::path temporary_;
     std::FILE* file_ = nullptr;
     int writeError_ = 0;  // the first failed write's errno

@@ -19,80 +19,70 @@ constexpr bool IsAscii(std::string_view text) {
 }
 static_assert(IsAscii(kAuthorSiteAddress) && IsAscii(kAuthorMailAddress));
 
-// The report's own texts of the eight substances, in catalogue order, kept
-// apart from the catalogue: the report names 0301 in the plural in its
-// sections, and closes manganese's G entry without the trailing blank.
-struct SubstanceTexts {
-    std::string_view factorRow;    // before g in the factor table
-    std::string_view sectionName;  // heading of a G or M entry
-    std::string_view totalsRow;    // before G and M in the totals table
-    std::string_view gClosing;     // the line after a G calculation
+// A catalogue text in Windows-1251, converted by the compiler.
+struct FixedText {
+    std::array<char, 64> bytes{};
+    std::size_t size = 0;
+    constexpr std::string_view View() const { return {bytes.data(), size}; }
 };
 
-constexpr std::string_view kClosing = Cp1251<"<br></p> ">;
+constexpr FixedText Fixed(std::string_view utf8) {
+    FixedText text;
+    text.size = static_cast<std::size_t>(ConvertToWindows1251(utf8, text.bytes.data()) - text.bytes.data());
+    return text;
+}
 
-constexpr std::array<SubstanceTexts, kSubstanceCount> kSubstanceTexts{{
-    {Cp1251<"<TR><TD>0143<TD>Марганец и его соединения<TD align=CENTER>">, Cp1251<"Марганец и его соединения<br>">,
-     Cp1251<"<TR><TD>0143<TD>Марганец и его соединения<TD>">, Cp1251<"<br></p>">},
-    {Cp1251<"<TR><TD>0123<TD>Железа оксид<TD align=CENTER>">, Cp1251<"Железа оксид<br>">,
-     Cp1251<"<TR><TD>0123<TD>Железа оксид<TD>">, kClosing},
-    {Cp1251<"<TR><TD>2908<TD>Пыль неорганическая, содержащая SiO2 (20 - 70%)<TD align=CENTER>">,
-     Cp1251<"Пыль неорганическая, содержащая SiO2 (20 - 70%)<br>">,
-     Cp1251<"<TR><TD>2908<TD>Пыль неорганическая, содержащая SiO2 (20 - 70%)<TD>">, kClosing},
-    {Cp1251<"<TR><TD>0344<TD>Фториды (в пересчете на F)<TD align=CENTER>">, Cp1251<"Фториды (в пересчете на F)<br>">,
-     Cp1251<"<TR><TD>0344<TD>Фториды (в пересчете на F)<TD>">, kClosing},
-    {Cp1251<"<TR><TD>0203<TD>Хром шестивалентный<TD align=CENTER>">, Cp1251<"Хром шестивалентный<br>">,
-     Cp1251<"<TR><TD>0203<TD>Хром шестивалентный<TD>">, kClosing},
-    {Cp1251<"<TR><TD>0342<TD>Фтористый водород<TD align=CENTER>">, Cp1251<"Фтористый водород<br>">,
-     Cp1251<"<TR><TD>0342<TD>Фтористый водород<TD>">, kClosing},
-    {Cp1251<"<TR><TD>0301<TD>Азота диоксид<TD align=CENTER>">, Cp1251<"Азота диоксиды<br>">,
-     Cp1251<"<TR><TD>0301<TD>Азота диоксид<TD>">, kClosing},
-    {Cp1251<"<TR><TD>0337<TD>Углерода оксид<TD align=CENTER>">, Cp1251<"Углерода оксид<br>">,
-     Cp1251<"<TR><TD>0337<TD>Углерода оксид<TD>">, kClosing},
-}};
+struct SubstanceTexts {
+    FixedText code;
+    FixedText name;     // in the factor and totals tables
+    FixedText section;  // heading of its G and M entries
+};
 
-// Room for the fixed texts and the numbers of the longest report (all eight
-// substances, every number 24 characters); the run's texts are added on top,
-// each counted as often as it is written. Windows-1251 is never longer than
-// the UTF-8 it comes from.
-constexpr std::size_t kFixedCapacity = 8192;
+// The sections name nitrogen dioxide in the plural; everything else is the
+// catalogue's own wording.
+constexpr std::string_view kPluralSection = "Азота диоксиды";
 
-// The PrintNumber texts of one report, rendered once into one buffer: b is
-// written in up to eight G lines, each g, G and M twice or three times.
-class NumberTexts {
-public:
-    NumberTexts(const CalcResults& r, char separator) {
-        buffer_.reserve(kCount * 26);
-        Add(kDaily, r.dailyConsumption, separator);
+constexpr std::array<SubstanceTexts, kSubstanceCount> kSubstances = [] {
+    std::array<SubstanceTexts, kSubstanceCount> texts{};
+    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+        const Substance& s = SubstanceCatalogue[i];
+        texts[i] = {Fixed(s.code), Fixed(s.name), Fixed(s.code == "0301" ? kPluralSection : s.name)};
+    }
+    return texts;
+}();
+
+// The line after a G calculation: manganese's lacks the trailing blank.
+constexpr std::string_view GClosing(std::size_t substance) {
+    return SubstanceCatalogue[substance].code == "0143" ? "<br></p>" : "<br></p> ";
+}
+
+// The run's texts and numbers as the report writes them: texts converted
+// once, numbers through PrintNumber.
+struct ReportTexts {
+    ReportTexts(const CalcInputs& in, const CalcResults& r, char separator)
+        : sourceName(ToWindows1251(in.sourceName)),
+          brand(ToWindows1251(in.brand)),
+          yearly(ToWindows1251(in.yearlyConsumption)),
+          hours(ToWindows1251(in.hours)),
+          minutes(ToWindows1251(in.minutes)),
+          days(ToWindows1251(in.workingDays)),
+          hoursPerYear(ToWindows1251(in.hoursPerYear)),
+          seconds(ToWindows1251(r.weldingSeconds)),
+          daily(PrintNumber(r.dailyConsumption, separator)) {
         for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-            Add(kFactor + i, r.factors[i].value_or(0.0), separator);
-            Add(kMax + i, r.maxEmission[i], separator);
-            Add(kGross + i, r.grossEmission[i], separator);
+            factor[i] = PrintNumber(r.factors[i].value_or(0.0), separator);
+            max[i] = PrintNumber(r.maxEmission[i], separator);
+            gross[i] = PrintNumber(r.grossEmission[i], separator);
         }
     }
-    std::string_view Daily() const { return Get(kDaily); }
-    std::string_view Factor(std::size_t i) const { return Get(kFactor + i); }
-    std::string_view Max(std::size_t i) const { return Get(kMax + i); }
-    std::string_view Gross(std::size_t i) const { return Get(kGross + i); }
-
-private:
-    static constexpr std::size_t kDaily = 0, kFactor = 1, kMax = kFactor + kSubstanceCount,
-                                 kGross = kMax + kSubstanceCount, kCount = kGross + kSubstanceCount;
-    void Add(std::size_t slot, double value, char separator) {
-        const std::size_t begin = buffer_.size();
-        AppendPrintNumber(buffer_, value, separator);
-        spans_[slot] = {begin, buffer_.size() - begin};
-    }
-    std::string_view Get(std::size_t slot) const {
-        return std::string_view(buffer_).substr(spans_[slot].first, spans_[slot].second);
-    }
-    std::string buffer_;
-    std::array<std::pair<std::size_t, std::size_t>, kCount> spans_{};
+    std::string sourceName, brand, yearly, hours, minutes, days, hoursPerYear, seconds, daily;
+    std::array<std::string, kSubstanceCount> factor, max, gross;
 };
 
+// The document as a sequence of output statements.
 class Document {
 public:
-    explicit Document(std::size_t capacity) { out_.reserve(capacity); }
+    Document() { out_.reserve(16 * 1024); }
 
     // One statement: its pieces, then the line end.
     void Line(std::initializer_list<std::string_view> pieces) {
@@ -109,26 +99,8 @@ private:
     std::string out_;
 };
 
-}  // namespace
-
-std::string BuildReport(const CalcInputs& in, const CalcResults& r, char separator) {
-    // The run's texts, each converted once however often it is written.
-    const std::string sourceName = ToWindows1251(in.sourceName);
-    const std::string brand = ToWindows1251(in.brand);
-    const std::string yearly = ToWindows1251(in.yearlyConsumption);
-    const std::string hours = ToWindows1251(in.hours);
-    const std::string minutes = ToWindows1251(in.minutes);
-    const std::string days = ToWindows1251(in.workingDays);
-    const std::string hoursPerYear = ToWindows1251(in.hoursPerYear);
-    const std::string seconds = ToWindows1251(r.weldingSeconds);
-    const NumberTexts num(r, separator);
-
-    const bool daily = !in.perYearMode;
-    Document doc(kFixedCapacity + sourceName.size() + 2 * brand.size() + (2 + kSubstanceCount) * yearly.size() +
-                 hours.size() + minutes.size() + 2 * days.size() + hoursPerYear.size() +
-                 (1 + kSubstanceCount) * seconds.size());
-
-    // Document head. The body tag continues the line of "<TT>".
+// The body tag continues the line of "<TT>".
+void Head(Document& doc) {
     doc.Line({"<HTML>"});
     doc.Line({Cp1251<"<HEAD><TITLE>Отчет по образующимся загрязняющим веществам</TITLE>">});
     doc.Line({"</HEAD>"});
@@ -138,9 +110,10 @@ std::string BuildReport(const CalcInputs& in, const CalcResults& r, char separat
     doc.Put({"<TT>"});
     doc.Line({R"(<body bgcolor="#FFFFFF"text="#000000">)"});
     doc.Line({});
+}
 
-    // Title block.
-    doc.Line({Cp1251<R"(<P align=center><font face= "Times New Roman" size="4"<b>Источник выброса  -  )">, sourceName,
+void Title(Document& doc, const ReportTexts& t) {
+    doc.Line({Cp1251<R"(<P align=center><font face= "Times New Roman" size="4"<b>Источник выброса  -  )">, t.sourceName,
               "</b></P>"});
     doc.Line(
         {Cp1251<"<P align=CENTER><b>Расчет выброса загрязняющих веществ от сварочного участка "
@@ -148,65 +121,79 @@ std::string BuildReport(const CalcInputs& in, const CalcResults& r, char separat
     doc.Line({Cp1251<"<P align=CENTER>Расчет производился по `Методике проведения инвентаризации выбросов<br>">});
     doc.Line({Cp1251<"загрязняющих веществ в атмосферу для авторемонтных предприятий<br>">});
     doc.Line({Cp1251<"(расчетным методом)`.М., 1998 Стр. 25 - 36<br></P>">});
+}
 
-    // Input summary.
-    doc.Line({Cp1251<"<P align=LEFT>Расход электродов марки ">, brand, Cp1251<" составляет - ">, yearly,
+void InputSummary(Document& doc, const ReportTexts& t, bool perYear) {
+    doc.Line({Cp1251<"<P align=LEFT>Расход электродов марки ">, t.brand, Cp1251<" составляет - ">, t.yearly,
               Cp1251<" кг. в год.<br>">});
-    if (daily) {
-        doc.Line({Cp1251<"Время непрерывной сварки составляет - ">, hours, Cp1251<" час.">, minutes,
-                  Cp1251<" мин. или ">, seconds, Cp1251<" сек.<br>">});
-        doc.Line({Cp1251<"Участок работает ">, days, Cp1251<" дн. в год<br>">});
-        doc.Line({Cp1251<"Расход электродов в день составляет - ">, yearly, Cp1251<"кг.  / ">, days,
-                  Cp1251<"раб.дн в год = ">, num.Daily(), Cp1251<" кг.</p>">});
-    } else {
+    if (perYear) {
         doc.Line(
-            {Cp1251<"Участок работает ">, hoursPerYear, Cp1251<" часов в год или ">, seconds, Cp1251<" сек.<br>">});
+            {Cp1251<"Участок работает ">, t.hoursPerYear, Cp1251<" часов в год или ">, t.seconds, Cp1251<" сек.<br>">});
+        return;
     }
+    doc.Line({Cp1251<"Время непрерывной сварки составляет - ">, t.hours, Cp1251<" час.">, t.minutes,
+              Cp1251<" мин. или ">, t.seconds, Cp1251<" сек.<br>">});
+    doc.Line({Cp1251<"Участок работает ">, t.days, Cp1251<" дн. в год<br>">});
+    doc.Line({Cp1251<"Расход электродов в день составляет - ">, t.yearly, Cp1251<"кг.  / ">, t.days,
+              Cp1251<"раб.дн в год = ">, t.daily, Cp1251<" кг.</p>">});
+}
 
-    // Factor table.
-    doc.Line({"<TR><TD>"});
-    doc.Line({Cp1251<R"(<P align=center><font face="Times New Roman" size="3"> Удельные выделения згрязняющих )"
-                     "веществ от электродов<br> марки ">,
-              brand, Cp1251<", г/кг (таблица 3.6.1 методики)</P>">});
+// The heading row of a bordered table: the opening lines, then one cell per column.
+void TableHead(Document& doc, std::string_view align) {
     doc.Line({R"(<P align=left><font face="Times New Roman" size="0"><b>)"});
-    doc.Line({"<TABLE ALIGN=center Frame=border cellspacing=0>"});
+    doc.Line({"<TABLE ALIGN=", align, " Frame=border cellspacing=0>"});
     doc.Line({"<TR align=CENTER>"});
     doc.Line({Cp1251<"<TD>Код вещества">});
     doc.Line({Cp1251<"<TD>Наименование вещества">});
+}
+
+void FactorTable(Document& doc, const ReportTexts& t, const CalcResults& r) {
+    doc.Line({"<TR><TD>"});
+    doc.Line({Cp1251<R"(<P align=center><font face="Times New Roman" size="3"> Удельные выделения згрязняющих )"
+                     "веществ от электродов<br> марки ">,
+              t.brand, Cp1251<", г/кг (таблица 3.6.1 методики)</P>">});
+    TableHead(doc, "center");
     doc.Line({Cp1251<"<TD>Удельное выделение зв, г/кг">});
     doc.Line({"</tr>"});
     for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        if (r.grossEmission[i] != 0) doc.Line({kSubstanceTexts[i].factorRow, num.Factor(i)});
+        if (r.grossEmission[i] == 0) continue;
+        const SubstanceTexts& s = kSubstances[i];
+        doc.Line({"<TR><TD>", s.code.View(), "<TD>", s.name.View(), "<TD align=CENTER>", t.factor[i]});
     }
     doc.Line({"</TABLE>"});
+}
 
-    // One-off emission section.
+void OneOffLegend(Document& doc, bool perYear) {
+    doc.Line({Cp1251<"<ul><li>где g - удельный показатель выделяемого загрязняющего вещества, г/кг">});
+    if (!perYear) {
+        doc.Line({Cp1251<"<li>    b - масса электродов израсходованных за день, кг">});
+        doc.Line({Cp1251<"<li>    t - чистое время непрерывной сварки, сек</ul>">});
+        return;
+    }
+    doc.Line({Cp1251<"<li>    b - масса израсходованных электродов, кг">});
+    doc.Line({Cp1251<"<li>    t - время сварки, сек</ul>">});
+    doc.Line(
+        {Cp1251<"В данном расчете максимально-разовый выброс получен путем <br>прямого пересчета из "
+                "валового выброса по общему времени работы.<br>">});
+}
+
+void OneOffSection(Document& doc, const ReportTexts& t, const CalcResults& r, bool perYear) {
     doc.Line({"<TR><TD>"});
     doc.Line({R"(<P align=center><font face="Times New Roman" size="4"></P>)"});
     doc.Line(
         {Cp1251<"<P align=LEFT><I><B>1.Максимально разовый выброс </B>загрязняющих веществ при сварке<br>"
                 "рассчитывается по формуле:</I></P>">});
     doc.Line({Cp1251<"<P align=LEFT><I><B>G = (g x b)/t , г/сек</i> </B></P>">});
-    if (daily) {
-        doc.Line({Cp1251<"<ul><li>где g - удельный показатель выделяемого загрязняющего вещества, г/кг">});
-        doc.Line({Cp1251<"<li>    b - масса электродов израсходованных за день, кг">});
-        doc.Line({Cp1251<"<li>    t - чистое время непрерывной сварки, сек</ul>">});
-    } else {
-        doc.Line({Cp1251<"<ul><li>где g - удельный показатель выделяемого загрязняющего вещества, г/кг">});
-        doc.Line({Cp1251<"<li>    b - масса израсходованных электродов, кг">});
-        doc.Line({Cp1251<"<li>    t - время сварки, сек</ul>">});
-        doc.Line(
-            {Cp1251<"В данном расчете максимально-разовый выброс получен путем <br>прямого пересчета из "
-                    "валового выброса по общему времени работы.<br>">});
-    }
+    OneOffLegend(doc, perYear);
     for (std::size_t i = 0; i < kSubstanceCount; ++i) {
         if (r.maxEmission[i] == 0) continue;
-        doc.Line({"<P align=LEFT>", kSubstanceTexts[i].sectionName});
-        doc.Line({"G = ", num.Factor(i), Cp1251<" х ">, num.Daily(), " / ", seconds, " = ", num.Max(i), "<br>"});
-        doc.Line({kSubstanceTexts[i].gClosing});
+        doc.Line({"<P align=LEFT>", kSubstances[i].section.View(), "<br>"});
+        doc.Line({"G = ", t.factor[i], Cp1251<" х ">, t.daily, " / ", t.seconds, " = ", t.max[i], "<br>"});
+        doc.Line({GClosing(i)});
     }
+}
 
-    // Gross emission section.
+void GrossSection(Document& doc, const ReportTexts& t, const CalcResults& r) {
     doc.Line(
         {Cp1251<"<P align=LEFT><I><B>2.Валовый выброс  </B>загрязняющих веществ при сварке рассчитывается "
                 "<br>по формуле:</I></P>">});
@@ -215,28 +202,28 @@ std::string BuildReport(const CalcInputs& in, const CalcResults& r, char separat
     doc.Line({Cp1251<"<li>    В - масса электродов израсходованных за год, кг</ul>">});
     for (std::size_t i = 0; i < kSubstanceCount; ++i) {
         if (r.grossEmission[i] == 0) continue;
-        doc.Line({"<P align=LEFT>", kSubstanceTexts[i].sectionName});
-        doc.Line({"M = ", num.Factor(i), Cp1251<" х ">, yearly, " x 10<sup>-6</sup> = ", num.Gross(i), "<br>"});
-        doc.Line({kClosing});
+        doc.Line({"<P align=LEFT>", kSubstances[i].section.View(), "<br>"});
+        doc.Line({"M = ", t.factor[i], Cp1251<" х ">, t.yearly, " x 10<sup>-6</sup> = ", t.gross[i], "<br>"});
+        doc.Line({"<br></p> "});
     }
+}
 
-    // Totals table.
+void TotalsTable(Document& doc, const ReportTexts& t, const CalcResults& r) {
     doc.Line({"<TR><TD>"});
     doc.Line({Cp1251<R"(<P align=center><font face="Times New Roman" size="4"><b>Итого по источнику</b></P>)">});
     doc.Line({"<TR><TD>"});
-    doc.Line({R"(<P align=left><font face="Times New Roman" size="0"><b>)"});
-    doc.Line({"<TABLE ALIGN=left Frame=border cellspacing=0>"});
-    doc.Line({"<TR align=CENTER>"});
-    doc.Line({Cp1251<"<TD>Код вещества">});
-    doc.Line({Cp1251<"<TD>Наименование вещества">});
+    TableHead(doc, "left");
     doc.Line({Cp1251<"<TD>Максимально разовый выброс, г/сек">});
     doc.Line({Cp1251<"<TD>Валовый выброс, т/год</tr>">});
     for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        if (r.grossEmission[i] != 0) doc.Line({kSubstanceTexts[i].totalsRow, num.Max(i), "<TD>", num.Gross(i)});
+        if (r.grossEmission[i] == 0) continue;
+        const SubstanceTexts& s = kSubstances[i];
+        doc.Line({"<TR><TD>", s.code.View(), "<TD>", s.name.View(), "<TD>", t.max[i], "<TD>", t.gross[i]});
     }
     doc.Line({"</TABLE>"});
+}
 
-    // Footer.
+void Footer(Document& doc) {
     doc.Line({R"(<TR><TD bgcolor="#FFFF00">)"});
     doc.Line({R"(<P align=center><font face= "Times New Roman" size="3"<u><b>ver.1.01 beta 2003 </u></b></P>)"});
     doc.Line({R"(<TR><TD bgcolor="#00FFFF">)"});
@@ -259,6 +246,21 @@ std::string BuildReport(const CalcInputs& in, const CalcResults& r, char separat
               Cp1251<R"(?body=Мое мнение о программе korvel&subject=Автору сайта о ПДВ">Написать автору</a>)">});
     doc.Line({"</TT></PRE></FONT></body></HTML>"});
     doc.Line({"</TABLE>"});
+}
+
+}  // namespace
+
+std::string BuildReport(const CalcInputs& in, const CalcResults& r, char separator) {
+    const ReportTexts texts(in, r, separator);
+    Document doc;
+    Head(doc);
+    Title(doc, texts);
+    InputSummary(doc, texts, in.perYearMode);
+    FactorTable(doc, texts, r);
+    OneOffSection(doc, texts, r, in.perYearMode);
+    GrossSection(doc, texts, r);
+    TotalsTable(doc, texts, r);
+    Footer(doc);
     return doc.Take();
 }
 

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "report/report_file.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <string>
 #include <system_error>
@@ -17,59 +16,6 @@
 #include "report/report_document.h"
 
 namespace korvel {
-
-namespace {
-
-std::string Utf8(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
-int CodeOf(int error) {
-    switch (error) {
-        case ENOSPC:
-        case EFBIG:
-#ifdef EDQUOT
-        case EDQUOT:
-#endif
-            return kDiskFull;
-        case EACCES:
-        case EPERM:
-        case EROFS:
-            return kPermissionDenied;
-        case ENOENT:
-        case ENOTDIR:
-            return kPathNotFound;
-        default:
-            return kFileAccessError;
-    }
-}
-
-std::string_view MeaningOf(int code) {
-    switch (code) {
-        case kDiskFull:
-            return "Диск заполнен";
-        case kPermissionDenied:
-            return "Доступ запрещен";
-        case kPathNotFound:
-            return "Путь не найден";
-        default:
-            return "Ошибка доступа к файлу";
-    }
-}
-
-[[noreturn]] void Fail(int error, std::string_view action, const std::filesystem::path& path) {
-    const int code = CodeOf(error);
-    std::string description(MeaningOf(code));
-    description += ": не удалось ";
-    description += action;
-    description += " файл отчета «";
-    description += Utf8(path);
-    description += "»";
-    throw FatalError(code, std::move(description));
-}
-
-}  // namespace
 
 std::filesystem::path ReportPath() {
 #ifdef _WIN32
@@ -94,21 +40,22 @@ void ReplaceFile(const std::filesystem::path& path, std::string_view bytes) {
     std::error_code linkError;  // a missing report is no link and no error
     const bool isLink = std::filesystem::is_symlink(std::filesystem::symlink_status(path, linkError));
     const std::filesystem::path target = isLink ? std::filesystem::weakly_canonical(path, linkError) : path;
-    if (isLink && linkError) Fail(linkError.value(), "заменить", path);
+    constexpr std::string_view kWhat = "файл отчета";
+    if (isLink && linkError) throw FileError(linkError.value(), "заменить", kWhat, path);
 
-    try {
-        AtomicFile file(target);
-        file.Write(bytes);
-        file.Commit();
-    } catch (const AtomicFile::Error& error) {
-        static constexpr const char* kActions[] = {"создать", "записать", "заменить"};
-        Fail(error.code().value(), kActions[static_cast<int>(error.FailedStep())], path);
-    }
+    AtomicFile file(target, std::string(kWhat));
+    file.Write(bytes);
+    file.Commit();
 }
 
-void WriteReport(const CalcInputs& inputs, const CalcResults& results, char separator,
-                 const std::filesystem::path& path) {
-    ReplaceFile(path, BuildReport(inputs, results, separator));
+std::optional<FatalError> WriteReport(const CalcInputs& inputs, const CalcResults& results, char separator,
+                                      const std::filesystem::path& path) {
+    try {
+        ReplaceFile(path, BuildReport(inputs, results, separator));
+        return std::nullopt;
+    } catch (const FatalError& error) {
+        return error;
+    }
 }
 
 }  // namespace korvel

@@ -3,17 +3,13 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 #include "calc/run.h"
+#include "report/atomic_file.h"
 
 namespace korvel {
-
-// Codes of the file errors a run can end with, with the conventional meanings.
-inline constexpr int kDiskFull = 61;
-inline constexpr int kFileAccessError = 75;  // any other failure of the file system
-inline constexpr int kPermissionDenied = 70;
-inline constexpr int kPathNotFound = 76;
 
 // The one report file: "c:\korvel.htm" on Windows; elsewhere "korvel.htm" in
 // the home folder ($HOME, or the password database when HOME is unset or
@@ -21,16 +17,15 @@ inline constexpr int kPathNotFound = 76;
 // the path as a parameter.
 std::filesystem::path ReportPath();
 
-// Replaces the file at `path` with `bytes` as a whole: the bytes go to a new
-// file in the same folder, which is then renamed over `path`, so a reader sees
-// either the old report or the new one, never a mix; a symbolic link is
-// followed and its target replaced. On any failure the
-// temporary file is removed, the old file is left as it was, and FatalError is
-// thrown with one of the codes above and a Russian description naming `path`.
+// Replaces the file at `path` with `bytes` as a whole (see AtomicFile), so a
+// reader sees either the old report or the new one, never a mix; a symbolic
+// link is followed and its target replaced. On failure the old file is left
+// as it was and FatalError is thrown with a file error code.
 void ReplaceFile(const std::filesystem::path& path, std::string_view bytes);
 
-// Builds the report of a run and replaces the file at `path` with it.
-void WriteReport(const CalcInputs& inputs, const CalcResults& results, char separator,
-                 const std::filesystem::path& path);
+// Builds the report of a run and replaces the file at `path` with it; the
+// failure, if any, comes back as a value.
+std::optional<FatalError> WriteReport(const CalcInputs& inputs, const CalcResults& results, char separator,
+                                      const std::filesystem::path& path);
 
 }  // namespace korvel

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "report/utf8.h"
+
 namespace korvel {
 
 inline constexpr char kUnmappable = '?';
@@ -31,38 +33,6 @@ inline constexpr std::array<char16_t, 64> kUpperHalf{
     0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,  // B8
 };
 
-// Decodes one character at `pos`, advancing `pos` past it. An ill-formed
-// sequence yields -1 and consumes its maximal well-formed start (at least one
-// byte), so each broken piece turns into exactly one replacement.
-constexpr long DecodeOne(std::string_view s, std::size_t& pos) {
-    const auto lead = static_cast<unsigned char>(s[pos++]);
-    if (lead < 0x80) return lead;
-    int extra = 0;
-    long cp = 0;
-    unsigned char lo = 0x80, hi = 0xBF;  // allowed range of the first continuation byte
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        extra = 1, cp = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        extra = 2, cp = lead & 0x0F;
-        if (lead == 0xE0) lo = 0xA0;  // no overlong forms
-        if (lead == 0xED) hi = 0x9F;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        extra = 3, cp = lead & 0x07;
-        if (lead == 0xF0) lo = 0x90;
-        if (lead == 0xF4) hi = 0x8F;  // nothing beyond U+10FFFF
-    } else {
-        return -1;
-    }
-    for (int i = 0; i < extra; ++i) {
-        if (pos >= s.size()) return -1;
-        const auto c = static_cast<unsigned char>(s[pos]);
-        if (c < (i == 0 ? lo : 0x80) || c > (i == 0 ? hi : 0xBF)) return -1;
-        cp = (cp << 6) | (c & 0x3F);
-        ++pos;
-    }
-    return cp;
-}
-
 }  // namespace windows1251_detail
 
 // The Windows-1251 byte of one code point, or kUnmappable.
@@ -80,7 +50,7 @@ constexpr char Windows1251Byte(long cp) {
 // The converted length of `utf8`: the number of characters and broken pieces.
 constexpr std::size_t Windows1251Length(std::string_view utf8) {
     std::size_t count = 0;
-    for (std::size_t pos = 0; pos < utf8.size(); ++count) windows1251_detail::DecodeOne(utf8, pos);
+    for (std::size_t pos = 0; pos < utf8.size(); ++count) DecodeUtf8(utf8, pos);
     return count;
 }
 
@@ -94,7 +64,7 @@ constexpr char* ConvertToWindows1251(std::string_view utf8, char* out) {
             ++pos;
             continue;
         }
-        *out++ = Windows1251Byte(windows1251_detail::DecodeOne(utf8, pos));
+        *out++ = Windows1251Byte(DecodeUtf8(utf8, pos));
     }
     return out;
 }

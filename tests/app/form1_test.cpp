@@ -13,50 +13,46 @@
 
 #include "app/form1.h"
 #include "platform/window_placement.h"
-#include "report/report_steps.h"
 #include "report/windows1251.h"
 
 namespace {
 
-using korvel::Control;
-
+// Every box in the order shown, and what the result fields held when the
+// error box came up.
 class RecordingFeedback : public korvel::RunFeedback {
 public:
-    void ShowMessage(std::string_view message) override { messages.append(QString::fromUtf8(message.data())); }
-    void ShowError(const korvel::FatalError& error) override { errors.append(error.Code()); }
-    QStringList messages;
+    void ShowMessage(std::string_view message) override {
+        messages.append(QString::fromUtf8(message.data(), qsizetype(message.size())));
+        events.append(messages.last());
+    }
+    void ShowError(const korvel::FatalError& error) override {
+        errors.append(error.Code());
+        events.append(QStringLiteral("Ошибка %1").arg(error.Code()));
+        for (const char* name : {"Text5", "Text6"})
+            textsAtError.append(form->findChild<QLineEdit*>(QString::fromLatin1(name))->text());
+    }
+    QWidget* form = nullptr;
+    QStringList messages, events, textsAtError;
     QList<int> errors;
 };
 
-// The real report steps on a temporary report file, counting what they did.
-class RecordingSteps : public korvel::RunSteps, public korvel::ReportDisplay {
+class RecordingDisplay : public korvel::ReportDisplay {
 public:
-    RecordingSteps(korvel::FieldSource& fields, const QString& path, char separator)
-        : inner_(fields, *this, path.toStdString(), separator) {}
-    void WriteReport(const korvel::CalcInputs& inputs, const korvel::CalcResults& results) override {
-        inner_.WriteReport(inputs, results);
-        ++written;
-    }
-    void ClosingStep(const korvel::CalcInputs& inputs, const korvel::CalcResults& results) override {
-        ++closed;
-        inner_.ClosingStep(inputs, results);
-    }
     void ShowReport(const std::filesystem::path& path, const korvel::CalcInputs&, const korvel::CalcResults&) override {
         shownPath = QString::fromStdString(path.string());
         ++shown;
     }
-    int written = 0, closed = 0, shown = 0;
+    int shown = 0;
     QString shownPath;
-
-private:
-    korvel::ReportSteps inner_;
 };
 
-// The window as the program starts it, with recording doubles behind the button.
+// The window as the program starts it, with recording doubles behind the
+// button and the report in a temporary folder.
 struct Started {
     explicit Started(char separator = ',')
-        : form(separator), report(folder.filePath(QStringLiteral("korvel.htm"))), steps(form, report, separator) {
-        form.AttachRun(feedback, steps);
+        : report(folder.filePath(QStringLiteral("korvel.htm"))), form(separator, report.toStdString()) {
+        feedback.form = &form;
+        form.AttachRun(feedback, display);
         form.LoadStep();
         form.show();
         form.activateWindow();
@@ -70,11 +66,12 @@ struct Started {
     }
     QString Text(const char* name) { return Get<QLineEdit>(QString::fromLatin1(name))->text(); }
     void Click(const char* name) { QTest::mouseClick(Get(QString::fromLatin1(name)), Qt::LeftButton); }
+    bool Ran() const { return QFile::exists(report); }
     QTemporaryDir folder;
-    korvel::Form1 form;
     QString report;
+    korvel::Form1 form;
     RecordingFeedback feedback;
-    RecordingSteps steps;
+    RecordingDisplay display;
     bool active = false;
 };
 
@@ -218,7 +215,7 @@ private slots:
         QCOMPARE(combo->itemText(5), QStringLiteral("АНО - 1"));
         QCOMPARE(combo->itemText(18), QStringLiteral("Т - 620"));
         QCOMPARE(combo->currentIndex(), -1);
-        QCOMPARE(s.form.Text(Control::Combo1), std::string());
+        QCOMPARE(combo->currentText(), QString());
     }
 
     void startFocus() {
@@ -258,12 +255,12 @@ private slots:
     void modeSwitchThereAndBack() {
         Started s;
         s.Get<QLineEdit>("Text2")->setText(QStringLiteral("7"));
-        s.form.SetText(Control::Text5, "0,9");
+        s.Get<QLineEdit>("Text5")->setText(QStringLiteral("0,9"));
         const QStringList daily = Shown(s.form);
         QCOMPARE(daily.size(), 26);
 
         s.Click("Check1");
-        QCOMPARE(s.form.CheckValue(), 1);
+        QCOMPARE(s.Get<QCheckBox>("Check1")->checkState(), Qt::Checked);
         QStringList perYear = daily;
         for (const char* name : {"Text2", "Text3", "Text4", "Label2", "Label3", "Shape2", "Shape3", "Text5", "Text6"})
             QVERIFY(perYear.removeOne(QString::fromLatin1(name)));
@@ -274,11 +271,11 @@ private slots:
         QCOMPARE(Shown(s.form), perYear);
 
         s.Click("Check1");
-        QCOMPARE(s.form.CheckValue(), 0);
+        QCOMPARE(s.Get<QCheckBox>("Check1")->checkState(), Qt::Unchecked);
         QCOMPARE(Shown(s.form), daily);
         QCOMPARE(s.Text("Text2"), QStringLiteral("7"));
         QCOMPARE(s.Text("Text5"), QStringLiteral("0,9"));
-        QCOMPARE(s.steps.closed, 0);
+        QVERIFY(!s.Ran());
     }
 
     void selectAllOnFocus_data() {
@@ -342,12 +339,12 @@ private slots:
             w->setFocus();
             for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) QTest::keyClick(w, key);
         }
-        QCOMPARE(s.steps.closed, 0);
+        QVERIFY(!s.Ran());
         QCOMPARE(s.Text("Text5"), QStringLiteral("Не рассчитано"));
         // Space on the focused button presses it.
         s.Get("Command1")->setFocus();
         QTest::keyClick(s.Get("Command1"), Qt::Key_Space);
-        QCOMPARE(s.steps.closed, 1);
+        QVERIFY(s.Ran());
     }
 
     void cleanRun_data() {
@@ -367,9 +364,8 @@ private slots:
         QVERIFY(s.feedback.messages.isEmpty() && s.feedback.errors.isEmpty());
         QCOMPARE(s.Text("Text5"), daily);
         QCOMPARE(s.Text("Text6"), QStringLiteral("4500"));
-        QCOMPARE(s.steps.written, 1);
-        QCOMPARE(s.steps.shown, 1);
-        QCOMPARE(s.steps.shownPath, s.report);
+        QCOMPARE(s.display.shown, 1);
+        QCOMPARE(s.display.shownPath, s.report);
         QFile file(s.report);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray bytes = file.readAll();
@@ -381,11 +377,25 @@ private slots:
         Started s;
         s.Click("Command1");
         QCOMPARE(s.feedback.messages, QStringList{QStringLiteral("Марка электрода не выбрана !!!")});
-        QCOMPARE(s.steps.written, 1);
-        QVERIFY(QFile::exists(s.report));
-        QCOMPARE(s.steps.shown, 0);
+        QVERIFY(s.Ran());
+        QCOMPARE(s.display.shown, 0);
         QCOMPARE(s.Text("Text5"), QStringLiteral("Ошибка в исх. данных"));
         QCOMPARE(s.Text("Text6"), QStringLiteral("Ошибка в исх. данных"));
+    }
+
+    // A run that stops: its message first, then the results it got as far as,
+    // then the error box; no report.
+    void stopAfterAMessage() {
+        Started s;
+        s.Get<QLineEdit>("Text2")->setText(QStringLiteral("0"));
+        s.Get<QLineEdit>("Text3")->setText(QStringLiteral("0"));
+        s.Click("Command1");
+        QCOMPARE(s.feedback.events,
+                 (QStringList{QStringLiteral("Марка электрода не выбрана !!!"), QStringLiteral("Ошибка 6")}));
+        QCOMPARE(s.feedback.textsAtError, (QStringList{QStringLiteral("0,9"), QStringLiteral("0")}));
+        QCOMPARE(s.Text("Text5"), QStringLiteral("0,9"));
+        QVERIFY(!s.Ran());
+        QCOMPARE(s.display.shown, 0);
     }
 
     void centring_data() {
@@ -411,7 +421,7 @@ private slots:
     }
 
     void loadStepCentresTheWindow() {
-        korvel::Form1 form(',');
+        korvel::Form1 form(',', "korvel.htm");
         form.LoadStep();
         const QRect screen = form.screen()->geometry();
         const QSize outer = form.frameGeometry().size();

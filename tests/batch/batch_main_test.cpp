@@ -12,9 +12,7 @@
 #include "batch/csv_reader.h"
 #include "batch/file_names.h"
 #include "batch/station_run.h"
-#include "report/closing_step.h"
 #include "report/report_document.h"
-#include "support/fake_window.h"
 
 namespace korvel::batch {
 namespace {
@@ -24,48 +22,19 @@ using Table = std::vector<std::vector<std::string>>;
 
 constexpr const char* kHeader = "source;brand;consumption;hours;minutes;days;hours_per_year";
 
-// What the input window shows after the same texts: its run up to the report,
-// then its closing step (the report file itself changes no field).
-struct WindowRun {
-    std::optional<Calculation> calc;
-    std::optional<int> error;
-    std::string text5, text6;
-};
-
-class NoDisplay : public ReportDisplay {
-    void ShowReport(const fs::path&, const CalcInputs&, const CalcResults&) override {}
-};
-
-WindowRun RunInWindow(const StationRow& row, char separator) {
-    testing::FakeWindow window;
-    window.SetText(Control::Text7, row.source);
-    window.SetText(Control::Combo1, row.brand);
-    window.SetText(Control::Text1, row.consumption);
-    window.SetText(Control::Text2, row.hours);
-    window.SetText(Control::Text3, row.minutes);
-    window.SetText(Control::Text4, row.days);
-    window.SetText(Control::Text8, row.hoursPerYear);
-    window.SetText(Control::Text5, "");
-    window.SetText(Control::Text6, "");
-    window.check = row.hoursPerYear.empty() ? 0 : 1;
-    WindowRun run;
-    try {
-        run.calc = Calculate(window, window, separator);
-        NoDisplay display;
-        ClosingStep(run.calc->inputs, run.calc->results, window, display, "korvel.htm");
-    } catch (const FatalError& error) {
-        run.error = error.Code();
-    }
-    run.text5 = window.Text(Control::Text5);
-    run.text6 = window.Text(Control::Text6);
-    return run;
+// A row as the batch reads it: each text as if typed into its window field.
+RunInputs Row(std::string source, std::string brand, std::string consumption, std::string hours, std::string minutes,
+              std::string days, std::string hoursPerYear) {
+    const bool perYear = !hoursPerYear.empty();
+    return RunInputs{perYear,         std::move(brand),  std::move(consumption), std::move(hours), std::move(minutes),
+                     std::move(days), std::move(source), std::move(hoursPerYear)};
 }
 
-std::string CsvLine(const StationRow& row, char delimiter) {
+std::string CsvLine(const RunInputs& row, char delimiter) {
     std::string line;
-    for (const std::string* field :
-         {&row.source, &row.brand, &row.consumption, &row.hours, &row.minutes, &row.days, &row.hoursPerYear}) {
-        if (!line.empty() || field != &row.source) line.push_back(delimiter);
+    for (const std::string* field : {&row.sourceName, &row.brand, &row.yearlyConsumption, &row.hours, &row.minutes,
+                                     &row.workingDays, &row.hoursPerYear}) {
+        if (!line.empty() || field != &row.sourceName) line.push_back(delimiter);
         std::string quoted = "\"";
         for (const char c : *field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
         line += quoted + "\"";
@@ -92,10 +61,10 @@ protected:
         std::ofstream(dir_ / name, std::ios::binary) << text;
         return dir_ / name;
     }
-    fs::path Input(const std::vector<StationRow>& rows, char delimiter = ';', const std::string& prefix = "") {
+    fs::path Input(const std::vector<RunInputs>& rows, char delimiter = ';', const std::string& prefix = "") {
         std::string text = prefix + kHeader + "\r\n";
         if (delimiter != ';') std::replace(text.begin(), text.end(), ';', delimiter);
-        for (const StationRow& row : rows) text += CsvLine(row, delimiter);
+        for (const RunInputs& row : rows) text += CsvLine(row, delimiter);
         return Input(text);
     }
 
@@ -124,8 +93,8 @@ protected:
     std::ostringstream out_, err_;
 };
 
-const StationRow kDailyExample{"__________", "УОНИ 13/45", "330.00", "1", "15", "365", ""};
-const StationRow kPerYearExample{"__________", "УОНИ 13/45", "330.00", "1", "15", "365", "502"};
+const RunInputs kDailyExample = Row("__________", "УОНИ 13/45", "330.00", "1", "15", "365", "");
+const RunInputs kPerYearExample = Row("__________", "УОНИ 13/45", "330.00", "1", "15", "365", "502");
 
 // G and M of the eight substances, as the summary writes them.
 std::vector<std::string> EmissionTexts(const CalcResults& results, char separator) {
@@ -138,12 +107,12 @@ std::vector<std::string> EmissionTexts(const CalcResults& results, char separato
 }
 
 TEST_F(Batch, EveryRowMatchesTheWindowAndItsReportBytes) {
-    const std::vector<StationRow> rows{
+    const std::vector<RunInputs> rows{
         kDailyExample,
         kPerYearExample,
-        {"Пост \"3\"; цех <1>", "АНО - 7", "1 000.5", "7", "59", "250", ""},
-        {"Участок 4", "Т - 590", "45", "", "", "", "1250,5"},
-        {"Участок 5", "ЭА - 981/15", "12", "", "", "", "0.25"},
+        Row("Пост \"3\"; цех <1>", "АНО - 7", "1 000.5", "7", "59", "250", ""),
+        Row("Участок 4", "Т - 590", "45", "", "", "", "1250,5"),
+        Row("Участок 5", "ЭА - 981/15", "12", "", "", "", "0.25"),
     };
     for (const char separator : {',', '.'}) {
         SCOPED_TRACE(separator);
@@ -158,48 +127,46 @@ TEST_F(Batch, EveryRowMatchesTheWindowAndItsReportBytes) {
         bool allOk = true;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             SCOPED_TRACE(i);
-            const WindowRun window = RunInWindow(rows[i], separator);
+            const RunOutcome run = Calculate(rows[i], separator);
             const std::vector<std::string>& line = summary[i + 1];
             ASSERT_EQ(line.size(), 22u);
             EXPECT_EQ(line[0], std::to_string(i + 1));
-            EXPECT_EQ(line[1], rows[i].source);
-            EXPECT_EQ(line[4], window.text5);
-            EXPECT_EQ(line[5], window.text6);
-            const fs::path report = out / ReportFileName(i + 1, 4, rows[i].source);
-            if (window.calc) {
-                const bool ok = window.calc->results.FlagSum() == 0;
-                allOk = allOk && ok;
-                EXPECT_EQ(line[3], ok ? "ok" : line[3]);
+            EXPECT_EQ(line[1], rows[i].sourceName);
+            const fs::path report = out / ReportFileName(i + 1, 4, rows[i].sourceName);
+            if (!run.failure) {
+                allOk = allOk && run.ShowsReport();
+                EXPECT_EQ(line[3], run.ShowsReport() ? "ok" : line[3]);
+                EXPECT_EQ(line[4], run.ShowsReport() ? *run.dailyConsumptionText : kFailedRunText);
                 EXPECT_EQ(std::vector<std::string>(line.begin() + 6, line.end()),
-                          EmissionTexts(window.calc->results, separator));
-                EXPECT_EQ(ReadFile(report), BuildReport(window.calc->inputs, window.calc->results, separator));
+                          EmissionTexts(run.results, separator));
+                EXPECT_EQ(ReadFile(report), BuildReport(run.inputs, run.results, separator));
             } else {
                 allOk = false;
-                EXPECT_EQ(line[3].rfind("ошибка " + std::to_string(*window.error) + ": ", 0), 0u) << line[3];
+                EXPECT_EQ(line[3], ErrorText(*run.failure));
                 EXPECT_FALSE(fs::exists(report));
             }
         }
         EXPECT_EQ(code, allOk ? kExitAllOk : kExitSomeRowsFailed);
     }
     // "1250,5" is a number only with the comma, so the point run failed that row.
-    EXPECT_EQ(RunInWindow(rows[3], '.').error, FatalError::kTypeMismatch);
+    EXPECT_EQ(Calculate(rows[3], '.').failure->Code(), FatalError::kTypeMismatch);
 }
 
 TEST_F(Batch, FailedRowsAreMarkedAndLeftOutOfTheTotals) {
-    StationRow noBrand = kDailyExample, manyDays = kDailyExample, badHours = kPerYearExample, noTime = kDailyExample,
-               unknownBrand = kDailyExample, second = kDailyExample;
+    RunInputs noBrand = kDailyExample, manyDays = kDailyExample, badHours = kPerYearExample, noTime = kDailyExample,
+              unknownBrand = kDailyExample, second = kDailyExample;
     noBrand.brand = "";
-    manyDays.days = "400";
+    manyDays.workingDays = "400";
     badHours.hoursPerYear = "abc";
     noTime.hours = noTime.minutes = "0";
     unknownBrand.brand = "УОНИ 13/46";
     second.brand = "МР - 4";
-    second.consumption = "72";
-    const std::vector<StationRow> rows{kDailyExample, noBrand, manyDays, badHours, noTime, unknownBrand, second};
+    second.yearlyConsumption = "72";
+    const std::vector<RunInputs> rows{kDailyExample, noBrand, manyDays, badHours, noTime, unknownBrand, second};
     const fs::path out = dir_ / "out";
     // A report of an earlier batch under a failed row's name must go.
     fs::create_directories(out);
-    std::ofstream(out / ReportFileName(5, 4, noTime.source)) << "stale";
+    std::ofstream(out / ReportFileName(5, 4, noTime.sourceName)) << "stale";
 
     ASSERT_EQ(Run({Input(rows).string(), "-o", out.string(), "--decimal-separator", ","}), kExitSomeRowsFailed);
 
@@ -213,8 +180,8 @@ TEST_F(Batch, FailedRowsAreMarkedAndLeftOutOfTheTotals) {
         {"ok", "0,9", "4500", true},
         {"Марка электрода не выбрана !!!", failed, failed, true},
         {"Слишком много рабочих дней в году !!!", failed, failed, true},
-        {"ошибка 13: Несоответствие типа", "", "", false},
-        {"ошибка 11: Деление на ноль", "0,9", "0", false},
+        {"Ошибка 13: Несоответствие типа", "", "", false},
+        {"Ошибка 11: Деление на ноль", "0,9", "0", false},
         {"марка электрода «УОНИ 13/46» не из списка марок", "", "", false},
         {"ok", "0,2", "4500", true},
     };
@@ -224,7 +191,7 @@ TEST_F(Batch, FailedRowsAreMarkedAndLeftOutOfTheTotals) {
         EXPECT_EQ(line[3], expected[i].status);
         EXPECT_EQ(line[4], expected[i].text5);
         EXPECT_EQ(line[5], expected[i].text6);
-        EXPECT_EQ(fs::exists(out / ReportFileName(i + 1, 4, rows[i].source)), expected[i].report);
+        EXPECT_EQ(fs::exists(out / ReportFileName(i + 1, 4, rows[i].sourceName)), expected[i].report);
         // A run that stopped has no G and M.
         EXPECT_EQ(line[6].empty(), !expected[i].report);
         if (expected[i].status != "ok") {
@@ -232,17 +199,17 @@ TEST_F(Batch, FailedRowsAreMarkedAndLeftOutOfTheTotals) {
         }
     }
     // An empty brand followed by a welding time of zero: the message box, then error 6.
-    StationRow both = noTime;
+    RunInputs both = noTime;
     both.brand = "";
     ASSERT_EQ(Run({Input({both}).string(), "-o", out.string(), "--decimal-separator", ","}), kExitSomeRowsFailed);
-    EXPECT_EQ(Summary(out / "summary.csv", ';')[1][3], "Марка электрода не выбрана !!!; ошибка 6: Переполнение");
+    EXPECT_EQ(Summary(out / "summary.csv", ';')[1][3], "Марка электрода не выбрана !!!; Ошибка 6: Переполнение");
 
     // Totals: M of the two ok rows only, summed in row order.
     ASSERT_EQ(Run({Input(rows).string(), "-o", out.string(), "--decimal-separator", ","}), kExitSomeRowsFailed);
     const std::vector<std::string> totals = Summary(out / "summary.csv", ';').back();
     EXPECT_EQ(totals[0], "итого");
-    const CalcResults first = RunInWindow(rows[0], ',').calc->results;
-    const CalcResults last = RunInWindow(rows[6], ',').calc->results;
+    const CalcResults first = Calculate(rows[0], ',').results;
+    const CalcResults last = Calculate(rows[6], ',').results;
     for (std::size_t i = 0; i < kSubstanceCount; ++i) {
         EXPECT_EQ(totals[6 + 2 * i], "");
         EXPECT_EQ(totals[7 + 2 * i], NumberText(first.grossEmission[i] + last.grossEmission[i], ','));
@@ -259,8 +226,8 @@ TEST_F(Batch, ColumnsAreFoundByNameInAnyOrder) {
     const Table summary = Summary(dir_ / "o" / "summary.csv", ',');
     EXPECT_EQ(summary[1][4], "0.9");
     EXPECT_EQ(summary[2][5], "1807200");
-    EXPECT_EQ(summary[1][6], NumberText(RunInWindow(kDailyExample, '.').calc->results.maxEmission[0], '.'));
-    EXPECT_EQ(summary[2][6], NumberText(RunInWindow(kPerYearExample, '.').calc->results.maxEmission[0], '.'));
+    EXPECT_EQ(summary[1][6], NumberText(Calculate(kDailyExample, '.').results.maxEmission[0], '.'));
+    EXPECT_EQ(summary[2][6], NumberText(Calculate(kPerYearExample, '.').results.maxEmission[0], '.'));
     // --summary-only: the run happens, no report file is written.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "o"), fs::directory_iterator()), 1);
 }
@@ -321,8 +288,8 @@ TEST_F(Batch, UsageAndFileSystemErrorsExitWithTwo) {
 }
 
 TEST_F(Batch, SummaryGoesWhereAskedAndQuietSaysNothing) {
-    StationRow failing = kDailyExample;
-    failing.days = "0";
+    RunInputs failing = kDailyExample;
+    failing.workingDays = "0";
     const fs::path summary = dir_ / "elsewhere.csv";
     std::ofstream(summary) << "old";
     EXPECT_EQ(Run({Input({failing}).string(), "--summary", summary.string(), "--summary-only", "--quiet"}),

@@ -4,24 +4,22 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <map>
+#include <utility>
+#include <vector>
 
-#include "support/fake_window.h"
+#include "support/worked_example.h"
 
 namespace korvel {
 namespace {
 
-using testing::FakeWindow;
-using testing::RecordingSteps;
-
-constexpr const char* kNotCalculated = "Не рассчитано";
+using Typed = std::vector<std::pair<std::string RunInputs::*, std::string>>;
 
 struct RunCase {
     const char* name;
-    int check;
-    std::map<Control, std::string> texts;  // over the window's defaults
+    bool perYear;
+    Typed texts;  // over the worked example without a brand
     std::vector<std::string_view> messages;
-    const char* text5;  // '#' stands for the regional separator
+    const char* text5;  // nullptr: not written; '#' stands for the regional separator
     const char* text6;
     int errorCode;  // 0: the run reaches its report and closing step
     int flags;
@@ -29,7 +27,8 @@ struct RunCase {
 
 void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
 
-std::string Regional(const char* text, char sep) {
+std::optional<std::string> Regional(const char* text, char sep) {
+    if (text == nullptr) return std::nullopt;
     std::string s = text;
     for (char& c : s) {
         if (c == '#') c = sep;
@@ -37,132 +36,146 @@ std::string Regional(const char* text, char sep) {
     return s;
 }
 
-const std::map<Control, std::string> kBrand = {{Control::Combo1, "УОНИ 13/45"}};
+const Typed kBrand = {{&RunInputs::brand, "УОНИ 13/45"}};
 
-std::map<Control, std::string> With(std::map<Control, std::string> texts) {
-    texts.emplace(Control::Combo1, "УОНИ 13/45");
+Typed With(Typed texts) {
+    texts.insert(texts.begin(), {&RunInputs::brand, "УОНИ 13/45"});
     return texts;
 }
 
+RunInputs Typing(bool perYear, const Typed& texts) {
+    RunInputs in = testing::WorkedExample(perYear);
+    in.brand.clear();
+    for (const auto& [field, text] : texts) in.*field = text;
+    return in;
+}
+
 const RunCase kRunCases[] = {
-    {"WorkedExample", 0, kBrand, {}, "0#9", "4500", 0, 0},
-    {"PerYear502", 1, kBrand, {}, "330", "1807200", 0, 0},
-    {"EmptyBrand", 0, {}, {kBrandMissingMessage}, "0#9", "4500", 0, 1},
-    {"ZeroDays", 0, With({{Control::Text4, "0"}}), {kZeroDaysMessage}, "0", "4500", 0, 1},
-    {"EmptyDays", 0, With({{Control::Text4, ""}}), {kZeroDaysMessage}, "0", "4500", 0, 1},
-    {"TooManyDays", 0, With({{Control::Text4, "400"}}), {kTooManyDaysMessage}, "0#82", "4500", 0, 1},
-    {"Exactly365", 0, With({{Control::Text4, "365"}}), {}, "0#9", "4500", 0, 0},
-    {"HalfDayOver", 0, With({{Control::Text4, "365.5"}}), {kTooManyDaysMessage}, "0#9", "4500", 0, 1},
-    {"NegativeDays", 0, With({{Control::Text4, "-10"}}), {kTooFewDaysMessage}, "-33", "4500", 0, 1},
-    {"CommaEndsTheNumber", 0, With({{Control::Text1, "330,5"}}), {}, "0#9", "4500", 0, 0},
-    {"TwoFailures", 0, {{Control::Text4, "400"}}, {kBrandMissingMessage, kTooManyDaysMessage}, "0#82", "4500", 0, 2},
-    {"PerYearIgnoresDays", 1, With({{Control::Text4, "0"}}), {}, "330", "1807200", 0, 0},
-    {"PerYearEmptyHours", 1, {{Control::Text8, ""}}, {}, kNotCalculated, kNotCalculated, FatalError::kTypeMismatch, 0},
+    {"WorkedExample", false, kBrand, {}, "0#9", "4500", 0, 0},
+    {"PerYear502", true, kBrand, {}, "330", "1807200", 0, 0},
+    {"EmptyBrand", false, {}, {kBrandMissingMessage}, "0#9", "4500", 0, 1},
+    {"ZeroDays", false, With({{&RunInputs::workingDays, "0"}}), {kZeroDaysMessage}, "0", "4500", 0, 1},
+    {"EmptyDays", false, With({{&RunInputs::workingDays, ""}}), {kZeroDaysMessage}, "0", "4500", 0, 1},
+    {"TooManyDays", false, With({{&RunInputs::workingDays, "400"}}), {kTooManyDaysMessage}, "0#82", "4500", 0, 1},
+    {"Exactly365", false, With({{&RunInputs::workingDays, "365"}}), {}, "0#9", "4500", 0, 0},
+    {"HalfDayOver", false, With({{&RunInputs::workingDays, "365.5"}}), {kTooManyDaysMessage}, "0#9", "4500", 0, 1},
+    {"NegativeDays", false, With({{&RunInputs::workingDays, "-10"}}), {kTooFewDaysMessage}, "-33", "4500", 0, 1},
+    {"CommaEndsTheNumber", false, With({{&RunInputs::yearlyConsumption, "330,5"}}), {}, "0#9", "4500", 0, 0},
+    {"TwoFailures",
+     false,
+     {{&RunInputs::workingDays, "400"}},
+     {kBrandMissingMessage, kTooManyDaysMessage},
+     "0#82",
+     "4500",
+     0,
+     2},
+    {"PerYearIgnoresDays", true, With({{&RunInputs::workingDays, "0"}}), {}, "330", "1807200", 0, 0},
+    {"PerYearEmptyHours", true, {{&RunInputs::hoursPerYear, ""}}, {}, nullptr, nullptr, FatalError::kTypeMismatch, 0},
     {"PerYearHoursWithUnit",
-     1,
-     With({{Control::Text8, "502 ч"}}),
+     true,
+     With({{&RunInputs::hoursPerYear, "502 ч"}}),
      {},
-     kNotCalculated,
-     kNotCalculated,
+     nullptr,
+     nullptr,
      FatalError::kTypeMismatch,
      0},
     {"PerYearHoursOverflow",
-     1,
-     With({{Control::Text8, "1e306"}}),
+     true,
+     With({{&RunInputs::hoursPerYear, "1e306"}}),
      {},
-     kNotCalculated,
-     kNotCalculated,
+     nullptr,
+     nullptr,
      FatalError::kOverflow,
      0},
     {"NoWeldingTime",
-     0,
-     With({{Control::Text2, "0"}, {Control::Text3, "0"}}),
+     false,
+     With({{&RunInputs::hours, "0"}, {&RunInputs::minutes, "0"}}),
      {},
      "0#9",
      "0",
      FatalError::kDivisionByZero,
      0},
     {"NoWeldingTimeNoBrand",
-     0,
-     {{Control::Text2, "0"}, {Control::Text3, "0"}},
+     false,
+     {{&RunInputs::hours, "0"}, {&RunInputs::minutes, "0"}},
      {kBrandMissingMessage},
      "0#9",
      "0",
      FatalError::kOverflow,
      0},
-    {"PerYearZeroHours", 1, With({{Control::Text8, "0"}}), {}, "330", "0", FatalError::kDivisionByZero, 0},
+    {"PerYearZeroHours", true, With({{&RunInputs::hoursPerYear, "0"}}), {}, "330", "0", FatalError::kDivisionByZero, 0},
     {"OneOffTooLarge",
-     0,
-     With({{Control::Text1, "10000"}, {Control::Text2, "0"}, {Control::Text3, "1"}, {Control::Text4, "1"}}),
+     false,
+     With({{&RunInputs::yearlyConsumption, "10000"},
+           {&RunInputs::hours, "0"},
+           {&RunInputs::minutes, "1"},
+           {&RunInputs::workingDays, "1"}}),
      {},
      "10000",
      "60",
      FatalError::kOverflow,
      0},
     {"HugeConsumption",
-     0,
-     With({{Control::Text1, "1e400"}}),
+     false,
+     With({{&RunInputs::yearlyConsumption, "1e400"}}),
      {},
-     kNotCalculated,
-     kNotCalculated,
+     nullptr,
+     nullptr,
      FatalError::kOverflow,
      0},
     {"HugeConsumptionNoBrand",
-     0,
-     {{Control::Text1, "1e400"}},
+     false,
+     {{&RunInputs::yearlyConsumption, "1e400"}},
      {kBrandMissingMessage},
-     kNotCalculated,
-     kNotCalculated,
+     nullptr,
+     nullptr,
      FatalError::kOverflow,
      0},
     {"DailyConsumptionOutOfRange",
-     0,
-     With({{Control::Text1, "21474836.48"}, {Control::Text4, "1"}}),
+     false,
+     With({{&RunInputs::yearlyConsumption, "21474836.48"}, {&RunInputs::workingDays, "1"}}),
      {},
-     kNotCalculated,
-     kNotCalculated,
+     nullptr,
+     nullptr,
      FatalError::kOverflow,
      0},
     // Mend: zero days give b = 0, so no welding time still fails, as 0 / 0.
     {"ZeroDaysAndNoWeldingTime",
-     0,
-     With({{Control::Text4, "0"}, {Control::Text2, "0"}, {Control::Text3, ""}}),
+     false,
+     With({{&RunInputs::workingDays, "0"}, {&RunInputs::hours, "0"}, {&RunInputs::minutes, ""}}),
      {kZeroDaysMessage},
      "0",
      "0",
      FatalError::kOverflow,
      0},
-    {"UnknownBrandIsNoFailure", 0, {{Control::Combo1, "УОНИ 13/45 "}}, {}, "0#9", "4500", 0, 0},
+    // Only blanks around the yearly hours are ignored; a pasted tab is no number.
+    {"PerYearHoursWithTab",
+     true,
+     With({{&RunInputs::hoursPerYear, "502\t"}}),
+     {},
+     nullptr,
+     nullptr,
+     FatalError::kTypeMismatch,
+     0},
+    {"PerYearHoursInBlanks", true, With({{&RunInputs::hoursPerYear, "  502 "}}), {}, "330", "1807200", 0, 0},
+    {"UnknownBrandIsNoFailure", false, {{&RunInputs::brand, "УОНИ 13/45 "}}, {}, "0#9", "4500", 0, 0},
 };
 
 class RunCases : public ::testing::TestWithParam<std::tuple<RunCase, char>> {};
 
-TEST_P(RunCases, MessagesResultFieldsAndOutcome) {
+TEST_P(RunCases, MessagesResultTextsAndOutcome) {
     const auto& [c, sep] = GetParam();
-    FakeWindow window;
-    window.check = c.check;
-    for (const auto& [control, text] : c.texts) window.SetText(control, text);
-    RecordingSteps steps;
+    const RunOutcome outcome = Calculate(Typing(c.perYear, c.texts), sep);
 
-    const auto error = korvel::Run(window, window, steps, sep);
-
-    EXPECT_EQ(window.messages, std::vector<std::string>(c.messages.begin(), c.messages.end()));
-    EXPECT_EQ(window.Text(Control::Text5), Regional(c.text5, sep));
-    EXPECT_EQ(window.Text(Control::Text6), Regional(c.text6, sep));
-    if (c.errorCode != 0) {
-        ASSERT_TRUE(error.has_value());
-        EXPECT_EQ(error->Code(), c.errorCode);
-        EXPECT_EQ(window.errors, std::vector<int>{c.errorCode});
-        EXPECT_FALSE(steps.reported) << "no report after a failure";
-        EXPECT_FALSE(steps.closedWithFlags);
-    } else {
-        EXPECT_FALSE(error.has_value());
-        EXPECT_TRUE(window.errors.empty());
-        ASSERT_TRUE(steps.reported);
-        EXPECT_EQ(steps.closedWithFlags, c.flags);
+    EXPECT_EQ(outcome.messages, c.messages);
+    EXPECT_EQ(outcome.dailyConsumptionText, Regional(c.text5, sep));
+    EXPECT_EQ(outcome.weldingSecondsText, Regional(c.text6, sep));
+    EXPECT_EQ(outcome.failure ? outcome.failure->Code() : 0, c.errorCode);
+    EXPECT_EQ(outcome.ReportDue(), c.errorCode == 0);
+    if (c.errorCode == 0) {
+        EXPECT_EQ(outcome.results.FlagSum(), c.flags);
     }
-    // The run never changes what the user typed.
-    for (const auto& [control, text] : c.texts) EXPECT_EQ(window.Text(control), text);
+    EXPECT_EQ(outcome.ShowsReport(), c.errorCode == 0 && c.flags == 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Run, RunCases, ::testing::Combine(::testing::ValuesIn(kRunCases), ::testing::Values(',', '.')),
@@ -171,16 +184,13 @@ INSTANTIATE_TEST_SUITE_P(Run, RunCases, ::testing::Combine(::testing::ValuesIn(k
                                     (std::get<1>(info.param) == ',' ? "Comma" : "FullStop");
                          });
 
-Calculation CalculateWith(int check, const std::map<Control, std::string>& texts, char sep = ',') {
-    FakeWindow window;
-    window.check = check;
-    for (const auto& [control, text] : texts) window.SetText(control, text);
-    return Calculate(window, window, sep);
+RunOutcome CalculateWith(bool perYear, const Typed& texts, char sep = ',') {
+    return Calculate(Typing(perYear, texts), sep);
 }
 
 TEST(Run, WorkedExampleGivesTheTabulatedEmissions) {
     for (char sep : {',', '.'}) {
-        const Calculation calc = CalculateWith(0, kBrand, sep);
+        const RunOutcome calc = CalculateWith(false, kBrand, sep);
         EXPECT_EQ(calc.inputs.yearlyConsumption, "330");
         EXPECT_EQ(calc.inputs.hours, "1");
         EXPECT_EQ(calc.inputs.minutes, "15");
@@ -203,7 +213,7 @@ TEST(Run, WorkedExampleGivesTheTabulatedEmissions) {
 }
 
 TEST(Run, PerYearModeSpreadsTheGrossEmissionOverTheWorkingTime) {
-    const Calculation calc = CalculateWith(1, kBrand);
+    const RunOutcome calc = CalculateWith(true, kBrand);
     EXPECT_TRUE(calc.inputs.perYearMode);
     EXPECT_EQ(calc.inputs.hoursPerYear, "502");
     EXPECT_EQ(calc.inputs.hours, "1");
@@ -212,14 +222,12 @@ TEST(Run, PerYearModeSpreadsTheGrossEmissionOverTheWorkingTime) {
     EXPECT_EQ(calc.results.dailyConsumption, 330);
     EXPECT_EQ(calc.results.maxEmission[0], 0.00016799);
     // Text8 is read with the regional separator and kept as typed.
-    const Calculation fraction = CalculateWith(1, With({{Control::Text8, " 0,5 "}}));
+    const RunOutcome fraction = CalculateWith(true, With({{&RunInputs::hoursPerYear, " 0,5 "}}));
     EXPECT_EQ(fraction.inputs.hoursPerYear, " 0,5 ");
     EXPECT_EQ(fraction.results.weldingSeconds, "1800");
-    FakeWindow window;
-    window.check = 1;
-    window.SetText(Control::Text8, "502.5");
-    EXPECT_THROW(Calculate(window, window, ','), FatalError);
-    EXPECT_EQ(Calculate(window, window, '.').results.weldingSeconds, "1809000");
+    const Typed fullStop = With({{&RunInputs::hoursPerYear, "502.5"}});
+    EXPECT_EQ(CalculateWith(true, fullStop, ',').failure->Code(), FatalError::kTypeMismatch);
+    EXPECT_EQ(CalculateWith(true, fullStop, '.').results.weldingSeconds, "1809000");
 }
 
 TEST(Run, DailyConsumptionRoundsHalfwayToEven) {
@@ -228,26 +236,27 @@ TEST(Run, DailyConsumptionRoundsHalfwayToEven) {
         double daily;
     } cases[] = {{"0.025", 0.02}, {"0.015", 0.02}, {"0.035", 0.04}, {"330.00", 330}, {"1 000.5", 1000.5}};
     for (const auto& c : cases) {
-        EXPECT_EQ(CalculateWith(1, With({{Control::Text1, c.consumption}})).results.dailyConsumption, c.daily)
+        EXPECT_EQ(CalculateWith(true, With({{&RunInputs::yearlyConsumption, c.consumption}})).results.dailyConsumption,
+                  c.daily)
             << c.consumption;
     }
 }
 
 TEST(Run, ResultsFollowTheBrandAndTheDays) {
-    const Calculation t590 = CalculateWith(0, {{Control::Combo1, "Т - 590"}});
+    const RunOutcome t590 = CalculateWith(false, {{&RunInputs::brand, "Т - 590"}});
     EXPECT_EQ(t590.results.maxEmission[0], 0.0);
     EXPECT_EQ(t590.results.grossEmission[0], 0.0);
     EXPECT_GT(t590.results.maxEmission[1], 0.0);
 
-    const Calculation none = CalculateWith(0, {});
+    const RunOutcome none = CalculateWith(false, {});
     for (std::size_t i = 0; i < kSubstanceCount; ++i) {
         EXPECT_FALSE(none.results.factors[i].has_value());
         EXPECT_EQ(none.results.maxEmission[i], 0.0);
         EXPECT_EQ(none.results.grossEmission[i], 0.0);
     }
 
-    const Calculation negative = CalculateWith(0, With({{Control::Text4, "-10"}}));
-    const Calculation normal = CalculateWith(0, kBrand);
+    const RunOutcome negative = CalculateWith(false, With({{&RunInputs::workingDays, "-10"}}));
+    const RunOutcome normal = CalculateWith(false, kBrand);
     EXPECT_EQ(negative.results.dailyConsumption, -33);
     for (std::size_t i = 0; i < kSubstanceCount; ++i) {
         EXPECT_EQ(negative.results.grossEmission[i], normal.results.grossEmission[i]);
@@ -255,14 +264,14 @@ TEST(Run, ResultsFollowTheBrandAndTheDays) {
             EXPECT_LT(negative.results.maxEmission[i], 0) << i;
         }
     }
-    EXPECT_EQ(CalculateWith(0, With({{Control::Text4, "365.5"}}), ',').inputs.workingDays, "365,5");
-    EXPECT_EQ(CalculateWith(0, With({{Control::Text4, "365.5"}}), '.').inputs.workingDays, "365.5");
+    EXPECT_EQ(CalculateWith(false, With({{&RunInputs::workingDays, "365.5"}}), ',').inputs.workingDays, "365,5");
+    EXPECT_EQ(CalculateWith(false, With({{&RunInputs::workingDays, "365.5"}}), '.').inputs.workingDays, "365.5");
 }
 
 TEST(Run, OneOffEmissionIsRoundedToEightDecimals) {
     // 0.92 x 0.9 / 4500 is 0.000184000000...; a long welding time rounds G to 0
     // while M stays.
-    const Calculation tiny = CalculateWith(0, With({{Control::Text2, "10000000"}}));
+    const RunOutcome tiny = CalculateWith(false, With({{&RunInputs::hours, "10000000"}}));
     EXPECT_EQ(tiny.results.maxEmission[0], 0.0);
     EXPECT_GT(tiny.results.grossEmission[0], 0.0);
 }

@@ -15,17 +15,17 @@
 #include "calc/number_rules.h"
 #include "platform/report_export.h"
 #include "platform/web_browser.h"
-#include "tests/support/fake_window.h"
-#include "tests/support/zip_entry.h"
+#include "support/worked_example.h"
+#include "support/zip_entry.h"
 
 namespace {
 
 // A clean run of the input window's defaults with the given brand.
 korvel::CalcResults RunWith(const std::string& brand, const std::string& consumption, char separator) {
-    korvel::testing::FakeWindow window;
-    window.SetText(korvel::Control::Combo1, brand);
-    window.SetText(korvel::Control::Text1, consumption);
-    return korvel::Calculate(window, window, separator).results;
+    korvel::RunInputs typed = korvel::testing::WorkedExample();
+    typed.brand = brand;
+    typed.yearlyConsumption = consumption;
+    return korvel::Calculate(typed, separator).results;
 }
 
 QByteArray ReadAll(const QString& path) {

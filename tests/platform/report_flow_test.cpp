@@ -15,8 +15,7 @@
 #include <memory>
 
 #include "app/program.h"
-
-using korvel::Control;
+#include "support/form_controls.h"
 
 namespace {
 
@@ -33,9 +32,12 @@ public:
 
 // The program as main() puts it together, with the report in a temporary folder.
 struct Program : korvel::Program {
-    explicit Program(const QString& reportPath) : korvel::Program(reportPath.toStdString(), ',') { Start(feedback); }
+    explicit Program(const QString& reportPath) : korvel::Program(reportPath.toStdString(), ',') {
+        form.AttachRun(feedback, reportWindow);
+        Start();
+    }
     void Click() { form.findChild<QPushButton*>("Command1")->click(); }
-    void Set(Control control, const char* text) { form.SetText(control, text); }
+    void Set(const char* name, const char* text) { korvel::testing::SetControl(form, name, QString::fromUtf8(text)); }
     QString Field(const char* name) { return form.findChild<QLineEdit*>(name)->text(); }
     QString Shown() { return reportWindow.Window()->WebBrowser1->toPlainText(); }
 
@@ -72,7 +74,7 @@ private slots:
     void cleanRunsOpenThenReuseTheReportWindow() {
         Program& p = *program_;
         QVERIFY(p.reportWindow.Window() == nullptr);
-        p.Set(Control::Combo1, "УОНИ 13/45");
+        p.Set("Combo1", "УОНИ 13/45");
         p.Click();
         QPointer<korvel::Form2> window = p.reportWindow.Window();
         QVERIFY(window);
@@ -86,7 +88,7 @@ private slots:
 
         // The user moves the window; the next clean run shows its report there.
         window->move(30, 40);
-        p.Set(Control::Text1, "660");
+        p.Set("Text1", "660");
         p.Click();
         QCOMPARE(p.reportWindow.Window(), window.data());
         QCOMPARE(window->pos(), QPoint(30, 40));
@@ -112,15 +114,15 @@ private slots:
         QFETCH(int, messages);
         QFETCH(QString, inNewFile);
         Program& p = *program_;
-        p.Set(Control::Combo1, "УОНИ 13/45");
+        p.Set("Combo1", "УОНИ 13/45");
         p.Click();
         QPointer<korvel::Form2> window = p.reportWindow.Window();
         QVERIFY(window);
         const QString before = p.Shown();
         const QByteArray fileBefore = ReadAll(path_);
 
-        p.Set(Control::Combo1, brand.toUtf8().constData());
-        p.Set(Control::Text4, days.toUtf8().constData());
+        p.Set("Combo1", brand.toUtf8().constData());
+        p.Set("Text4", days.toUtf8().constData());
         p.Click();
         QCOMPARE(p.feedback.messages.size(), messages);
         QCOMPARE(p.Field("Text5"), kFailed);
@@ -156,7 +158,7 @@ private slots:
 
     void closedWindowComesBackCentred() {
         Program& p = *program_;
-        p.Set(Control::Combo1, "АНО - 7");
+        p.Set("Combo1", "АНО - 7");
         p.Click();
         p.reportWindow.Window()->move(5, 5);
         QVERIFY(p.reportWindow.Window()->close());
@@ -190,7 +192,7 @@ private slots:
     // The program ends with its last window, whichever of the two that is.
     void reportWindowOutlivesTheInputWindow() {
         Program& p = *program_;
-        p.Set(Control::Combo1, "УОНИ 13/45");
+        p.Set("Combo1", "УОНИ 13/45");
         p.Click();
         QPointer<korvel::Form2> window = p.reportWindow.Window();
         QVERIFY(window);

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "report/windows1251.h"
-#include "support/fake_window.h"
+#include "support/worked_example.h"
 
 namespace korvel {
 namespace {
@@ -23,20 +23,19 @@ std::string Golden(const std::string& name) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A run through the real calculation from the input window's defaults.
+// A run through the real calculation from the worked example.
 struct RunSetup {
     std::string brand = "УОНИ 13/45";
-    int check = 0;
-    std::vector<std::pair<Control, std::string>> texts;
+    bool perYear = false;
+    std::vector<std::pair<std::string RunInputs::*, std::string>> texts;
 };
 
 std::string ReportOf(const RunSetup& setup, char separator = ',') {
-    testing::FakeWindow window;
-    window.check = setup.check;
-    window.SetText(Control::Combo1, setup.brand);
-    for (const auto& [control, text] : setup.texts) window.SetText(control, text);
-    const Calculation calc = Calculate(window, window, separator);
-    return BuildReport(calc.inputs, calc.results, separator);
+    RunInputs typed = testing::WorkedExample(setup.perYear);
+    typed.brand = setup.brand;
+    for (const auto& [field, text] : setup.texts) typed.*field = text;
+    const RunOutcome outcome = Calculate(typed, separator);
+    return BuildReport(outcome.inputs, outcome.results, separator);
 }
 
 std::vector<std::string> Lines(const std::string& report) {
@@ -51,16 +50,16 @@ std::vector<std::string> Lines(const std::string& report) {
 
 TEST(BuildReport, WorkedExampleMatchesTheGoldenFilesByteForByte) {
     const struct {
-        int check;
+        bool perYear;
         char separator;
         const char* file;
-    } cases[] = {{0, ',', "worked_daily_comma.htm"},
-                 {0, '.', "worked_daily_stop.htm"},
-                 {1, ',', "worked_per_year_comma.htm"},
-                 {1, '.', "worked_per_year_stop.htm"}};
+    } cases[] = {{false, ',', "worked_daily_comma.htm"},
+                 {false, '.', "worked_daily_stop.htm"},
+                 {true, ',', "worked_per_year_comma.htm"},
+                 {true, '.', "worked_per_year_stop.htm"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
-        const std::string report = ReportOf({"УОНИ 13/45", c.check, {}}, c.separator);
+        const std::string report = ReportOf({"УОНИ 13/45", c.perYear, {}}, c.separator);
         const std::string golden = Golden(c.file);
         ASSERT_FALSE(golden.empty());
         EXPECT_TRUE(report == golden) << "sizes " << report.size() << " and " << golden.size();
@@ -85,15 +84,19 @@ TEST(BuildReport, SubstanceEntriesFollowTheirOwnValue) {
         long gEntries, mEntries;    // substances with G, with M not 0
         long closingsWithoutBlank;  // "<br></p>": after manganese's G only
     } cases[] = {
-        {"АНО - 7", {"АНО - 7", 0, {}}, 7, 7, 1},
-        {"no brand", {"", 0, {}}, 0, 0, 0},
-        {"no brand, per year", {"", 1, {}}, 0, 0, 0},
-        {"consumption 0", {"УОНИ 13/45", 0, {{Control::Text1, "0"}}}, 0, 0, 0},
+        {"АНО - 7", {"АНО - 7", false, {}}, 7, 7, 1},
+        {"no brand", {"", false, {}}, 0, 0, 0},
+        {"no brand, per year", {"", true, {}}, 0, 0, 0},
+        {"consumption 0", {"УОНИ 13/45", false, {{&RunInputs::yearlyConsumption, "0"}}}, 0, 0, 0},
         // No manganese in this brand.
-        {"Т - 590", {"Т - 590", 0, {}}, 2, 2, 0},
+        {"Т - 590", {"Т - 590", false, {}}, 2, 2, 0},
         // 1 kg over 500000 hours: only 0123 and 0337 keep a G after rounding
         // to eight decimals; every M stays.
-        {"G rounds to 0", {"УОНИ 13/45", 1, {{Control::Text1, "1"}, {Control::Text8, "500000"}}}, 2, 7, 0},
+        {"G rounds to 0",
+         {"УОНИ 13/45", true, {{&RunInputs::yearlyConsumption, "1"}, {&RunInputs::hoursPerYear, "500000"}}},
+         2,
+         7,
+         0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -109,7 +112,8 @@ TEST(BuildReport, SubstanceEntriesFollowTheirOwnValue) {
         EXPECT_EQ(count([](const std::string& l) { return l == "<br></p>"; }), c.closingsWithoutBlank);
         EXPECT_EQ(count([](const std::string& l) { return l == "<br></p> "; }),
                   c.gEntries + c.mEntries - c.closingsWithoutBlank);
-        EXPECT_EQ(lines.size(), baseLines[c.setup.check] + static_cast<std::size_t>(3 * c.gEntries + 5 * c.mEntries));
+        EXPECT_EQ(lines.size(),
+                  baseLines[c.setup.perYear ? 1 : 0] + static_cast<std::size_t>(3 * c.gEntries + 5 * c.mEntries));
     }
 }
 
@@ -118,23 +122,23 @@ TEST(BuildReport, WritesTheRunsTextsAsTheyAre) {
         RunSetup setup;
         std::string line;
     } cases[] = {
-        {{"", 0, {{Control::Text7, ""}}},
+        {{"", false, {{&RunInputs::sourceName, ""}}},
          ToWindows1251("<P align=center><font face= \"Times New Roman\" size=\"4\"<b>Источник выброса  -  </b></P>")},
-        {{"", 0, {}}, ToWindows1251("<P align=LEFT>Расход электродов марки  составляет - 330 кг. в год.<br>")},
-        {{"", 0, {}}, ToWindows1251(" марки , г/кг (таблица 3.6.1 методики)</P>")},
-        {{"УОНИ 13/45", 0, {{Control::Text1, "0"}}},
+        {{"", false, {}}, ToWindows1251("<P align=LEFT>Расход электродов марки  составляет - 330 кг. в год.<br>")},
+        {{"", false, {}}, ToWindows1251(" марки , г/кг (таблица 3.6.1 методики)</P>")},
+        {{"УОНИ 13/45", false, {{&RunInputs::yearlyConsumption, "0"}}},
          ToWindows1251("Расход электродов в день составляет - 0кг.  / 365раб.дн в год =  0  кг.</p>")},
         // The yearly hours exactly as typed, blanks included.
-        {{"УОНИ 13/45", 1, {{Control::Text8, " 502 "}}},
+        {{"УОНИ 13/45", true, {{&RunInputs::hoursPerYear, " 502 "}}},
          ToWindows1251("Участок работает  502  часов в год или 1807200 сек.<br>")},
         // A G that rounds to 0 is still written in the totals.
-        {{"УОНИ 13/45", 1, {{Control::Text1, "1"}, {Control::Text8, "500000"}}},
+        {{"УОНИ 13/45", true, {{&RunInputs::yearlyConsumption, "1"}, {&RunInputs::hoursPerYear, "500000"}}},
          ToWindows1251("<TR><TD>0143<TD>Марганец и его соединения<TD> 0 <TD> 9,2E-07 ")},
-        {{"УОНИ 13/45", 1, {{Control::Text1, "1"}, {Control::Text8, "500000"}}},
+        {{"УОНИ 13/45", true, {{&RunInputs::yearlyConsumption, "1"}, {&RunInputs::hoursPerYear, "500000"}}},
          "G =  13,3  \xF5  1  / 1800000000 =  1E-08 <br>"},
         // "<", "&" and quotes stay even where they break the markup; € and №
         // exist in Windows-1251, Ü, 漢 and the emoji do not.
-        {{"УОНИ 13/45", 0, {{Control::Text7, "<a href=\"x\">Цех & 'B' №5 € Ü漢😀</a>"}}},
+        {{"УОНИ 13/45", false, {{&RunInputs::sourceName, "<a href=\"x\">Цех & 'B' №5 € Ü漢😀</a>"}}},
          "\xE2\xFB\xE1\xF0\xEE\xF1\xE0  -  <a href=\"x\">\xD6\xE5\xF5 & 'B' \xB9"
          "5 \x88 ?\?\?</a></b></P>"},
     };

@@ -18,8 +18,7 @@
 #include <string>
 
 #include "report/report_document.h"
-#include "report/report_steps.h"
-#include "support/fake_window.h"
+#include "support/worked_example.h"
 
 namespace korvel {
 namespace {
@@ -151,55 +150,37 @@ TEST_F(ReportFileTest, AReportThatIsALinkStaysALink) {
     EXPECT_EQ(Listing(dir_ / "reports"), std::set<std::string>{"real.htm"});
 }
 
-class RecordingDisplay : public ReportDisplay {
-public:
-    void ShowReport(const fs::path& path, const CalcInputs&, const CalcResults&) override { shown.push_back(path); }
-    std::vector<fs::path> shown;
-};
-
-// The run as the window drives it: step 17 writes the file, step 18 shows it.
 // A second, shorter report replaces the first one whole.
-TEST_F(ReportFileTest, EachRunReplacesTheWholeReportFileAndShowsIt) {
+TEST_F(ReportFileTest, EachRunReplacesTheWholeReportFile) {
     const fs::path path = dir_ / "korvel.htm";
     const struct {
         std::string brand;
-        int check;
+        bool perYear;
         char separator;
         std::string expected;
-    } runs[] = {{"УОНИ 13/45", 0, ',', ReadBytes(fs::path(KORVEL_GOLDEN_DIR) / "worked_daily_comma.htm")},
-                {"УОНИ 13/45", 1, '.', ReadBytes(fs::path(KORVEL_GOLDEN_DIR) / "worked_per_year_stop.htm")},
-                {"Т - 590", 0, ',', ""}};
-    RecordingDisplay display;
+    } runs[] = {{"УОНИ 13/45", false, ',', ReadBytes(fs::path(KORVEL_GOLDEN_DIR) / "worked_daily_comma.htm")},
+                {"УОНИ 13/45", true, '.', ReadBytes(fs::path(KORVEL_GOLDEN_DIR) / "worked_per_year_stop.htm")},
+                {"Т - 590", false, ',', ""}};
     for (const auto& run : runs) {
         SCOPED_TRACE(run.brand);
-        testing::FakeWindow window;
-        window.check = run.check;
-        window.SetText(Control::Combo1, run.brand);
-        ReportSteps steps(window, display, path, run.separator);
-        EXPECT_EQ(korvel::Run(window, window, steps, run.separator), std::nullopt);
+        RunInputs typed = testing::WorkedExample(run.perYear);
+        typed.brand = run.brand;
+        const RunOutcome outcome = Calculate(typed, run.separator);
+        EXPECT_EQ(WriteReport(outcome.inputs, outcome.results, run.separator, path), std::nullopt);
         std::string expected = run.expected;
-        if (expected.empty()) {  // no golden file: the document of the same run
-            const Calculation calc = Calculate(window, window, run.separator);
-            expected = BuildReport(calc.inputs, calc.results, run.separator);
-        }
+        if (expected.empty()) expected = BuildReport(outcome.inputs, outcome.results, run.separator);
         EXPECT_TRUE(ReadBytes(path) == expected);
         EXPECT_EQ(Listing(dir_), std::set<std::string>{"korvel.htm"});
     }
-    EXPECT_EQ(display.shown, std::vector<fs::path>(3, path));
 }
 
-TEST_F(ReportFileTest, ARunThatCannotWriteStopsBeforeTheClosingStep) {
-    testing::FakeWindow window;  // no brand: the closing step would mark the fields
-    RecordingDisplay display;
+TEST_F(ReportFileTest, AReportThatCannotBeWrittenComesBackAsAFailureNamingThePath) {
+    const RunOutcome outcome = Calculate(testing::WorkedExample(), ',');
     const fs::path path = dir_ / "missing" / "korvel.htm";
-    ReportSteps steps(window, display, path, ',');
-    const auto error = korvel::Run(window, window, steps, ',');
+    const auto error = WriteReport(outcome.inputs, outcome.results, ',', path);
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->Code(), kPathNotFound);
     EXPECT_THAT(error->Description(), HasSubstr(path.string()));
-    EXPECT_EQ(window.errors, std::vector<int>{kPathNotFound});
-    EXPECT_EQ(window.Text(Control::Text5), "0,9");  // the run's own text, not the failure mark
-    EXPECT_TRUE(display.shown.empty());
 }
 
 TEST(ReportPath, IsKorvelHtmInTheHomeFolder) {

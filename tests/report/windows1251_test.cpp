@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "report/utf8.h"
+
 namespace korvel {
 namespace {
 
@@ -74,6 +76,16 @@ TEST(Windows1251, EachBrokenPieceOfUtf8BecomesOneQuestionMark) {
         {"", ""},
     };
     for (const auto& c : cases) EXPECT_EQ(ToWindows1251(c.in), c.out) << c.in;
+}
+
+TEST(Utf8, FindsTheFirstIllFormedSequenceAndAcceptsEveryWellFormedOne) {
+    // One character of each length, at the edges of the ranges.
+    for (const std::string_view text : {"\x7F", "\xC2\x80", "\xDF\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80",
+                                        "\xEF\xBF\xBF", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF", "Сварочный пост №1"}) {
+        EXPECT_EQ(FindInvalidUtf8(text), std::string_view::npos) << text;
+    }
+    EXPECT_EQ(FindInvalidUtf8("ok \x80"), 3u);
+    EXPECT_EQ(FindInvalidUtf8("\xE0\x80\x80"), 0u);  // overlong
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "tests/support/zip_entry.h"
+#include "support/zip_entry.h"
 
 #include <zip.h>
 
