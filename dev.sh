@@ -10,6 +10,10 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev l
           xvfb xauth fonts-dejavu-core fonts-liberation2 locales)
 packages+=(dpkg-dev)  # dpkg-shlibdeps, for the Debian package that cpack builds
 packages+=(clang libclang-rt-14-dev)  # libFuzzer, for the fuzz targets
+packages+=(qt6-translations-l10n)  # Qt's own dialogs in the user's language
+packages+=(libxcb1-dev)  # asks the X11 window manager for a window's frame before showing it
+packages+=(libzip-dev)  # tests: exported documents read back
+packages+=(openbox xdotool x11-utils)  # tests: both windows centred under a real window manager
 
 install_missing() {
     local missing=()
