@@ -32,6 +32,9 @@ Form2::Form2(char separator, QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint),
       WebBrowser1(new WebBrowser(this)),
       separator_(separator) {
+    // Every dialog of the program, Qt's own file dialog behind the print
+    // dialog's "…" included, opens from this window.
+    KeepToolkitSettingsForThisRun();
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromUtf8(kForm2Caption));
     setFixedSize(kClientSize);
@@ -83,10 +86,12 @@ void Form2::PrintPreview() {
 }
 
 QString Form2::AskSavePath(const QString& title, const QString& kind, const QString& suffix, const QString& filter) {
-    KeepToolkitSettingsForThisRun();
     const QString stem = QString::fromStdString(SafeFileStem(sourceName_));
     const QString name = (stem.isEmpty() ? kind : stem + QLatin1Char('-') + kind) + QLatin1Char('.') + suffix;
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // The Documents folder, or the home folder where there is none: never the
+    // folder the program happened to be started in.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QDir(folder).exists()) folder = QDir::homePath();
     QFileDialog dialog(this, title, QDir(folder).filePath(name), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
