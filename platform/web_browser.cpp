@@ -49,7 +49,6 @@ WebBrowser::WebBrowser(QWidget* parent) : QTextBrowser(parent) {
 }
 
 void WebBrowser::Navigate(const std::filesystem::path& file) {
-    currentFile_ = file;
     const QString name = QString::fromStdString(file.string());
     const QFileInfo info(name);
     base_ = QUrl::fromLocalFile(info.absolutePath() + QLatin1Char('/'));

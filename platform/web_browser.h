@@ -21,9 +21,6 @@ public:
 
     void Navigate(const std::filesystem::path& file) override;
 
-    // The file last navigated to (empty before the first navigation).
-    const std::filesystem::path& CurrentFile() const { return currentFile_; }
-
     // The bytes of the report on show, as read when it was navigated to (the
     // file may have been rewritten since); empty when it could not be read.
     const QByteArray& ShownBytes() const { return shownBytes_; }
@@ -41,7 +38,6 @@ public:
 private:
     void FollowLink(const QUrl& link);
 
-    std::filesystem::path currentFile_;
     QByteArray shownBytes_;
     QUrl base_;
     int refused_ = 0;

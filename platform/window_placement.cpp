@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <QWindow>
 #include <cmath>
+#include <optional>
 
 #include "platform/x11_frame.h"
 

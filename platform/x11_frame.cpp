@@ -74,7 +74,7 @@ bool CanRequestFrameExtents() {
 std::optional<QMargins> RequestFrameExtents(WId window) {
     xcb_connection_t* connection = Connection();
     if (!connection) return std::nullopt;
-    const xcb_window_t id = static_cast<xcb_window_t>(window);
+    const auto id = static_cast<xcb_window_t>(window);
     const xcb_window_t root = Root(connection);
     const xcb_atom_t request = InternAtom(connection, "_NET_REQUEST_FRAME_EXTENTS");
 
