@@ -32,9 +32,6 @@ Form2::Form2(char separator, QWidget* parent)
                           Qt::MSWindowsFixedSizeDialogHint),
       WebBrowser1(new WebBrowser(this)),
       separator_(separator) {
-    // Every dialog of the program, Qt's own file dialog behind the print
-    // dialog's "…" included, opens from this window.
-    KeepToolkitSettingsForThisRun();
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromUtf8(kForm2Caption));
     setFixedSize(kClientSize);
@@ -72,12 +69,14 @@ void Form2::ShowContextMenu(const QPoint& pos) {
 }
 
 void Form2::Print() {
+    KeepToolkitSettingsForThisRun();  // the print dialog's "…" opens Qt's file dialog
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted) WebBrowser1->document()->print(&printer);
 }
 
 void Form2::PrintPreview() {
+    KeepToolkitSettingsForThisRun();
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog dialog(&printer, this);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
@@ -86,6 +85,7 @@ void Form2::PrintPreview() {
 }
 
 QString Form2::AskSavePath(const QString& title, const QString& kind, const QString& suffix, const QString& filter) {
+    KeepToolkitSettingsForThisRun();
     const QString stem = QString::fromStdString(SafeFileStem(sourceName_));
     const QString name = (stem.isEmpty() ? kind : stem + QLatin1Char('-') + kind) + QLatin1Char('.') + suffix;
     // The Documents folder, or the home folder where there is none: never the
