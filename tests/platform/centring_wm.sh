@@ -52,9 +52,10 @@ pids+=($korvel)
 
 # window_of_size W H: the id of korvel's mapped window whose client area is W x H.
 window_of_size() {
-    local id
+    local id info
     for id in $(xdotool search --onlyvisible --pid "$korvel" 2>/dev/null); do
-        if xwininfo -id "$id" | grep -q "Width: $1\$" && xwininfo -id "$id" | grep -q "Height: $2\$"; then
+        info=$(xwininfo -id "$id" 2>/dev/null) || continue
+        if grep -q "Width: $1\$" <<<"$info" && grep -q "Height: $2\$" <<<"$info"; then
             echo "$id"
             return 0
         fi
@@ -92,6 +93,7 @@ xdotool mousemove --window "$form1" 280 248 click 1  # Command1
 wait_for 15 window_of_size 632 453
 check_centred Form2 "$(window_of_size 632 453)"
 
-iconv -f WINDOWS-1251 -t UTF-8 "$work/korvel.htm" | grep -q "Расход электродов марки УОНИ 13/45 составляет" ||
+report=$(iconv -f WINDOWS-1251 -t UTF-8 "$work/korvel.htm")
+grep -q "Расход электродов марки УОНИ 13/45 составляет" <<<"$report" ||
     { echo "the report is not that of the first brand" >&2; exit 1; }
 echo "both windows centred"
