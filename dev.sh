@@ -13,8 +13,11 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev l
 # Packaging: cpack needs file and dpkg-shlibdeps; the rest checks the packages.
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 packages+=(clang libclang-rt-14-dev)  # libFuzzer, for the fuzz targets
+packages+=(qt6-translations-l10n)  # Qt's own dialogs in the user's language
+packages+=(libxcb1-dev)  # asks the X11 window manager for a window's frame before showing it
+packages+=(libzip-dev)  # tests: exported documents and XLSX tables read back
+packages+=(openbox xdotool x11-utils)  # tests: both windows centred under a real window manager
 packages+=(libxlsxwriter-dev)  # XLSX tables
-packages+=(libzip-dev)  # the tests read XLSX files back
 
 install_missing() {
     local missing=()

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One member of a zip archive (an XLSX or OpenDocument file), read back.
+// Reading back one member of a zip archive (OpenDocument, Office Open XML).
 #pragma once
 
 #include <filesystem>
@@ -7,8 +7,8 @@
 
 namespace korvel::testing {
 
-// The uncompressed bytes of the member `name` of the archive `zip`. Throws
-// std::runtime_error when the archive cannot be read or lacks the member.
+// The uncompressed bytes of the member `name` of the archive at `zip`. Throws
+// std::runtime_error when the archive cannot be read or has no such member.
 std::string ReadZipEntry(const std::filesystem::path& zip, const std::string& name);
 
 }  // namespace korvel::testing
