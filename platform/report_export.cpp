@@ -8,26 +8,72 @@
 #include <QTemporaryFile>
 #include <QTextDocument>
 #include <QTextDocumentWriter>
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "calc/number_rules.h"
 #include "calc/substances.h"
+#include "korvel/version.h"
 #include "platform/flat_document.h"
 #include "sheets/csv.h"
+#include "sheets/xlsx.h"
 
 namespace korvel {
 
 namespace {
 
-void AppendRow(std::string& out, const std::array<std::string_view, 4>& fields, char delimiter) {
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i != 0) out += delimiter;
-        AppendCsvField(out, fields[i], delimiter);
+constexpr std::string_view kSourceLabel = "Источник выброса";
+constexpr std::string_view kBrandLabel = "Марка электрода";
+struct TotalsColumn {
+    std::string_view heading;
+    double width;  // in characters, for the workbook
+};
+constexpr std::array<TotalsColumn, 4> kTotalsColumns{{{"Код вещества", 14},
+                                                      {"Наименование вещества", 48},
+                                                      {"Максимально разовый выброс, г/сек", 34},
+                                                      {"Валовый выброс, т/год", 22}}};
+constexpr int kDecimalsOfG = 8;  // G is a whole number of 1e-8 g/s
+
+// The substances the totals table lists: those whose M is not 0.
+std::vector<std::size_t> TotalsRows(const CalcResults& results) {
+    std::vector<std::size_t> rows;
+    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+        if (results.grossEmission[i] != 0.0) rows.push_back(i);
     }
-    out += "\r\n";
+    return rows;
+}
+
+// The workbook at `file`; false when it could not be written.
+bool WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const std::filesystem::path& file) {
+    try {
+        XlsxSheet sheet(file, {"Итого по источнику: " + inputs.sourceName, "Итоги", "korvel", KORVEL_VERSION_DISPLAY});
+        for (const auto& [label, value] : {std::pair{kSourceLabel, &inputs.sourceName}, {kBrandLabel, &inputs.brand}}) {
+            sheet.Text(label);
+            sheet.Text(*value);
+            sheet.EndRow();
+        }
+        sheet.EndRow();
+        std::array<SheetColumn, kTotalsColumns.size()> columns;
+        std::transform(kTotalsColumns.begin(), kTotalsColumns.end(), columns.begin(),
+                       [](const TotalsColumn& c) { return SheetColumn{c.heading, c.width}; });
+        sheet.Header(columns);
+        for (const std::size_t i : TotalsRows(results)) {
+            sheet.Text(SubstanceCatalogue[i].code);
+            sheet.Text(SubstanceCatalogue[i].name);
+            sheet.Number(results.maxEmission[i], kDecimalsOfG);
+            sheet.Number(results.grossEmission[i], kDecimalsAsWritten);
+            sheet.EndRow();
+        }
+        sheet.Close();
+        return true;
+    } catch (const SheetError&) {
+        return false;
+    }
 }
 
 // `write` fills the new file; it replaces the one at `path` only when that
@@ -70,24 +116,38 @@ bool SaveReportOdt(const QTextDocument& document, const QString& path) {
     return WriteAtomically(path, [&](QIODevice& out) { return WriteBytes(out, odt.data()); });
 }
 
-std::string TotalsCsv(const CalcResults& results, char separator) {
+std::string TotalsCsv(const CalcInputs& inputs, const CalcResults& results, char separator) {
     const char delimiter = CsvDelimiter(separator);
     std::string out = "\xEF\xBB\xBF";
-    AppendRow(out,
-              {"Код вещества", "Наименование вещества", "Максимально разовый выброс, г/сек", "Валовый выброс, т/год"},
-              delimiter);
-    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        if (results.grossEmission[i] == 0.0) continue;
-        const std::string g = NumberText(results.maxEmission[i], separator);
-        const std::string m = NumberText(results.grossEmission[i], separator);
-        AppendRow(out, {SubstanceCatalogue[i].code, SubstanceCatalogue[i].name, g, m}, delimiter);
+    out += std::move(CsvLine(delimiter).Text(kSourceLabel).Text(inputs.sourceName)).Finish();
+    out += std::move(CsvLine(delimiter).Text(kBrandLabel).Text(inputs.brand)).Finish();
+    CsvLine heading(delimiter);
+    for (const TotalsColumn& column : kTotalsColumns) heading.Text(column.heading);
+    out += std::move(heading).Finish();
+    for (const std::size_t i : TotalsRows(results)) {
+        CsvLine row(delimiter);
+        row.Text(SubstanceCatalogue[i].code).Text(SubstanceCatalogue[i].name);
+        row.Number(NumberText(results.maxEmission[i], separator)).Number(NumberText(results.grossEmission[i], separator));
+        out += std::move(row).Finish();
     }
     return out;
 }
 
-bool SaveTotalsCsv(const CalcResults& results, char separator, const QString& path) {
-    const QByteArray csv = QByteArray::fromStdString(TotalsCsv(results, separator));
+bool SaveTotalsCsv(const CalcInputs& inputs, const CalcResults& results, char separator, const QString& path) {
+    const QByteArray csv = QByteArray::fromStdString(TotalsCsv(inputs, results, separator));
     return WriteAtomically(path, [&](QIODevice& out) { return WriteBytes(out, csv); });
+}
+
+bool SaveTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const QString& path) {
+    // The library writes to a file name: a private temporary file first,
+    // whose bytes then replace the target as every export does.
+    QTemporaryFile workbook(QDir(QDir::tempPath()).filePath(QStringLiteral("korvel-XXXXXX.xlsx")));
+    if (!workbook.open()) return false;
+    workbook.close();
+    if (!WriteTotalsXlsx(inputs, results, workbook.fileName().toStdString())) return false;
+    if (!workbook.open()) return false;
+    const QByteArray bytes = workbook.readAll();
+    return !bytes.isEmpty() && WriteAtomically(path, [&](QIODevice& out) { return WriteBytes(out, bytes); });
 }
 
 QString WriteBrowserCopy(const QByteArray& reportBytes, const QString& folder) {

@@ -22,12 +22,18 @@ bool SaveReportHtml(const QByteArray& reportBytes, const QString& path);
 bool SaveReportPdf(const QTextDocument& document, const QString& path);
 bool SaveReportOdt(const QTextDocument& document, const QString& path);
 
-// The totals table: a heading row, then code, name, G and M of every
-// substance whose M is not 0, in catalogue order. Numbers are written with
-// `separator`; fields are then delimited by ';' when the separator is a comma,
-// else by ','. UTF-8 with a byte-order mark, CR LF line ends.
-std::string TotalsCsv(const CalcResults& results, char separator);
-bool SaveTotalsCsv(const CalcResults& results, char separator, const QString& path);
+// The totals table of a run as the report ends with it, for a spreadsheet:
+// the source name and the brand above it, a heading row, then code, name, G
+// and M of every substance whose M is not 0, in catalogue order.
+//
+// As CSV: UTF-8 with a byte-order mark, CR LF line ends, numbers written with
+// `separator`, fields delimited by ';' when the separator is a comma, else by
+// ','; a text that would start a formula gets a leading apostrophe.
+std::string TotalsCsv(const CalcInputs& inputs, const CalcResults& results, char separator);
+bool SaveTotalsCsv(const CalcInputs& inputs, const CalcResults& results, char separator, const QString& path);
+// As an XLSX workbook: codes, names, source and brand as text cells, G and M
+// as number cells, the heading bold and kept in view.
+bool SaveTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const QString& path);
 
 // A new file in the folder `folder` holding the report's bytes after a first
 // line that declares their code page, Windows-1251, for a browser that would

@@ -141,11 +141,6 @@ XlsxSheet::XlsxSheet(const std::filesystem::path& path, const SheetInfo& info) :
 
 XlsxSheet::~XlsxSheet() = default;
 
-void XlsxSheet::Caption(std::string_view text) {
-    Text(text);
-    EndRow();
-}
-
 void XlsxSheet::Header(std::span<const SheetColumn> columns) {
     const ClassicNumbers numbers(book_->classic);
     for (std::size_t c = 0; c < columns.size(); ++c) {

@@ -45,8 +45,6 @@ public:
     XlsxSheet(const XlsxSheet&) = delete;
     XlsxSheet& operator=(const XlsxSheet&) = delete;
 
-    // A line of text above the table, in its first column.
-    void Caption(std::string_view text);
     // The table's header: a bold row that stays in view when the table
     // scrolls, and is printed on every page; sets the column widths.
     void Header(std::span<const SheetColumn> columns);

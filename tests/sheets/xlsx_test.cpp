@@ -32,7 +32,8 @@ TEST(Xlsx, TextsStayTextsAndNumbersAreNumbersUnderAnyLocale) {
     const fs::path path = dir / "t.xlsx";
     {
         XlsxSheet sheet(path, {"Итоги & выбросы", "Итоги", "korvel", "1.00.0007"});
-        sheet.Caption("Источник: =1+2");
+        sheet.Text("Источник: =1+2");
+        sheet.EndRow();
         const std::array<SheetColumn, 3> columns{{{"code", 8}, {"G", 14}, {"M", 14}}};
         sheet.Header(columns);
         sheet.Text("0143");
