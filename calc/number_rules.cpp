@@ -168,18 +168,18 @@ template <std::size_t N>
 class ShortText {
 public:
     void operator+=(char c) { bytes_[size_++] = c; }
-    void operator+=(std::string_view text) { append(text); }
-    void append(std::string_view text) {
+    void operator+=(std::string_view text) { Append(text); }
+    void Append(std::string_view text) {
         std::copy(text.begin(), text.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(size_));
         size_ += text.size();
     }
-    void append(std::size_t count, char c) {
+    void Append(std::size_t count, char c) {
         std::fill_n(bytes_.begin() + static_cast<std::ptrdiff_t>(size_), count, c);
         size_ += count;
     }
-    void pop_back() { --size_; }
-    char back() const { return bytes_[size_ - 1]; }
-    std::size_t size() const { return size_; }
+    void PopBack() { --size_; }
+    char Back() const { return bytes_[size_ - 1]; }
+    std::size_t Size() const { return size_; }
     std::string_view View() const { return {bytes_.data(), size_}; }
 
 private:
@@ -203,8 +203,8 @@ Digits15 RoundTo15Digits(double magnitude) {
     const std::size_t ePos = s.find('e');
     Digits15 d;
     d.digits += s[0];
-    d.digits.append(s.substr(2, ePos - 2));
-    while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
+    d.digits.Append(s.substr(2, ePos - 2));
+    while (d.digits.Size() > 1 && d.digits.Back() == '0') d.digits.PopBack();
     std::from_chars(s.data() + ePos + (s[ePos + 1] == '+' ? 2 : 1), s.data() + s.size(), d.exponent);
     return d;
 }
@@ -219,11 +219,11 @@ void AppendFixedForm(NumberTextBuffer& out, const Digits15& d, char separator) {
     if (d.exponent < 0) {
         out += '0';
         out += separator;
-        out.append(static_cast<std::size_t>(-d.exponent - 1), '0');
+        out.Append(static_cast<std::size_t>(-d.exponent - 1), '0');
         out += digits;
     } else if (count <= d.exponent + 1) {
         out += digits;
-        out.append(static_cast<std::size_t>(d.exponent + 1 - count), '0');
+        out.Append(static_cast<std::size_t>(d.exponent + 1 - count), '0');
     } else {
         const auto integerDigits = static_cast<std::size_t>(d.exponent) + 1;
         out += digits.substr(0, integerDigits);
