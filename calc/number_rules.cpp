@@ -26,8 +26,8 @@ constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The magnitude correctly rounded to 15 digits: "d.dddddddddddddde[+-]x".
 std::string_view ScientificDigits(double magnitude, std::array<char, 32>& buffer) {
-    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude,
-                                      std::chars_format::scientific, 14);
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific, 14);
     return {buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())};
 }
 

@@ -55,10 +55,10 @@ val CalculateForPage(const val& typed, const std::string& separator) {
     result.set("weldingSecondsText", TextOrNull(outcome.weldingSecondsText));
     result.set("failureText", outcome.failure ? val(ErrorText(*outcome.failure)) : val::null());
     result.set("showsReport", outcome.ShowsReport());
-    // What the closing step writes into both result fields instead.
-    result.set("closingText", outcome.ReportDue() && !outcome.ShowsReport() ? val(std::string(kFailedRunText))
-                                                                           : val::null());
     const bool built = outcome.ReportDue();
+    // What the closing step writes into both result fields instead.
+    const bool failed = built && !outcome.ShowsReport();
+    result.set("closingText", failed ? val(std::string(kFailedRunText)) : val::null());
     result.set("report", built ? Bytes(BuildReport(outcome.inputs, outcome.results, sep)) : val::null());
     result.set("totalsCsv", built ? Bytes(TotalsCsv(outcome.results, sep)) : val::null());
     return result;

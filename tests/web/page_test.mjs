@@ -68,15 +68,15 @@ async function closeBox(page) {
 
 const noBoxOpen = (page) => page.$eval("#messageBox", (b) => !b.open);
 
-// Clicks the download link and returns the saved file's name and bytes.
-async function download(page) {
+// Clicks what saves a file and returns the saved file's name and bytes.
+async function download(page, selector = "#downloadReport") {
     const session = await chromium.browser.target().createCDPSession();
     await session.send("Browser.setDownloadBehavior", {behavior: "allowAndName", downloadPath: downloads, eventsEnabled: true});
     const started = new Promise((resolve) => session.once("Browser.downloadWillBegin", resolve));
     const finished = new Promise((resolve) => {
         session.on("Browser.downloadProgress", (e) => e.state !== "inProgress" && resolve(e));
     });
-    await page.click("#downloadReport");
+    await page.click(selector);
     const {guid, suggestedFilename} = await started;
     assert.equal((await finished).state, "completed");
     await session.detach();
@@ -107,6 +107,12 @@ test("the worked example gives the golden report in both separators and modes", 
         const file = await download(page);
         assert.equal(file.name, "korvel.htm");
         assert.ok(file.bytes.equals(await readFile(new URL(c.golden, GOLDEN))), `${c.golden} differs`);
+        if (c === cases[0]) {
+            const totals = await download(page, "#exportTotals");
+            assert.equal(totals.name, "korvel.csv");
+            const firstRow = /^\uFEFFКод вещества;.*\r\n0143;Марганец и его соединения;0,000184;0,0003036\r\n/;
+            assert.match(totals.bytes.toString(), firstRow);
+        }
         await page.close();
     }
 });
