@@ -28,7 +28,9 @@ const KorvelReport = (() => {
         const base = doc.createElement("base");
         base.target = "_blank";
         doc.head.prepend(policy, base);
-        for (const link of doc.querySelectorAll("a[target]")) link.target = "_blank";
+        // The mail link too: a sandboxed frame may not hand a link to the
+        // mail program itself, a tab of its own may.
+        for (const link of doc.querySelectorAll("a[href]")) link.target = "_blank";
         return doc.documentElement.outerHTML;
     }
 

@@ -191,6 +191,23 @@ test("Tab walks the window's focus cycle in both modes; Enter and Escape press n
     await page.close();
 });
 
+test("the shown report runs nothing, loads nothing and opens its links in a new tab", async () => {
+    const page = await openPage("ru-RU");
+    const loaded = [];
+    page.on("requestfinished", (request) => loaded.push(request.url()));
+    const probe = `http://127.0.0.1:${server.address().port}/probe.png`;
+    await type(page, "Text7", `<img src="${probe}"><script>parent.document.title = "ran"</script>`);
+    await page.select("#Combo1", "УОНИ 13/45");
+    await page.click("#Command1");
+    await page.waitForFunction(() => document.getElementById("WebBrowser1").contentDocument?.querySelector("img"));
+    const links = await page.$eval("#WebBrowser1", (frame) =>
+        [...frame.contentDocument.querySelectorAll("a[href]")].map((a) => a.target));
+    assert.deepEqual(links, ["_blank", "_blank"]);
+    assert.notEqual(await page.title(), "ran");
+    assert.deepEqual(loaded.filter((url) => url.includes("probe")), []);
+    await page.close();
+});
+
 test("every caption fits its box", async () => {
     const page = await openPage("ru-RU");
     const overflowing = await page.$$eval(".label, .centredLabel, .framedLabel, .button", (controls) =>
