@@ -110,7 +110,7 @@ const KorvelForm = (() => {
     // Controls in tab order in the document, so that Tab and Shift+Tab walk
     // them as the window's focus cycle does; the layer decides what is drawn
     // above what (inputs over captions over rectangles).
-    function build(client, brands) {
+    function build(client) {
         client.style.width = `${8235 / TWIPS_PER_PIXEL}px`;
         client.style.height = `${4395 / TWIPS_PER_PIXEL}px`;
         const ordered = [...LAYOUT].sort((a, b) => a.tabIndex - b.tabIndex);
@@ -126,15 +126,19 @@ const KorvelForm = (() => {
             if (CAPTION_OF[c.name]) element.setAttribute("aria-labelledby", CAPTION_OF[c.name]);
             client.append(element);
         }
-        const combo = document.getElementById("Combo1");
-        for (const brand of brands) combo.add(new Option(brand, brand));
-        combo.selectedIndex = -1;
         for (const name of SELECT_ALL_FIELDS) selectAllOnFocus(document.getElementById(name));
         document.getElementById("Check1").addEventListener("click", modeSwitch);
         // No default button: Enter presses nothing, not even the focused one.
         document.getElementById("Command1").addEventListener("keydown", (event) => {
             if (event.key === "Enter") event.preventDefault();
         });
+    }
+
+    // The brand list's entries, none of them picked.
+    function fillBrands(brands) {
+        const combo = document.getElementById("Combo1");
+        for (const brand of brands) combo.add(new Option(brand, brand));
+        combo.selectedIndex = -1;
     }
 
     function modeSwitch() {
@@ -169,5 +173,5 @@ const KorvelForm = (() => {
         document.getElementById("Text7").focus();
     }
 
-    return {build, inputs, setResults, focusFirst};
+    return {build, fillBrands, inputs, setResults, focusFirst};
 })();
