@@ -3,16 +3,23 @@
 // report window appears with the first clean run.
 #include <QApplication>
 #include <QIcon>
+#include <iostream>
 
+#include "app/command_line.h"
+#include "app/display_guard.h"
 #include "app/program.h"
+#include "korvel/version.h"
 #include "report/report_file.h"
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> done = korvel::AnswerCommandLine(argc, argv, std::cout, std::cerr)) return *done;
     // No command-line options are read, Qt's own included: only the program name is passed on.
     int appArgc = argc > 0 ? 1 : 0;
+    korvel::DisplayGuard displayGuard;
     QApplication app(appArgc, argv);
+    displayGuard.Release();
     QApplication::setApplicationName(QStringLiteral("korvel"));
-    QApplication::setApplicationVersion(QStringLiteral("1.0.0.7"));
+    QApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
     QIcon icon;
     icon.addFile(QStringLiteral(":/icons/korvel-16.png"), QSize(16, 16));
     icon.addFile(QStringLiteral(":/icons/korvel-32.png"), QSize(32, 32));

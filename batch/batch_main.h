@@ -9,9 +9,11 @@
 #include <span>
 #include <string>
 
+#include "korvel/version.h"
+
 namespace korvel::batch {
 
-inline constexpr std::string_view kVersionText = "korvel-batch 1.00.0007";
+inline constexpr std::string_view kVersionText = "korvel-batch " KORVEL_VERSION_DISPLAY;
 
 // Exit codes.
 inline constexpr int kExitAllOk = 0;

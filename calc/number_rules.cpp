@@ -101,6 +101,8 @@ double Convert(const ScannedNumber& n) {
 
 }  // namespace
 
+namespace {
+
 std::string_view DescriptionOf(int code) {
     switch (code) {
         case FatalError::kOverflow:
@@ -113,6 +115,8 @@ std::string_view DescriptionOf(int code) {
             return "";
     }
 }
+
+}  // namespace
 
 FatalError::FatalError(int code, std::string description)
     : std::runtime_error(std::to_string(code) + ": " + description),
@@ -191,53 +195,73 @@ double LeadingNumber(std::string_view raw) {
     return Convert(n);
 }
 
+namespace {
+
+// A finite non-zero magnitude correctly rounded to 15 significant digits:
+// the digits without trailing zeros, and the decimal exponent of the first.
+struct Digits15 {
+    std::string digits;
+    int exponent = 0;
+};
+
+Digits15 RoundTo15Digits(double magnitude) {
+    std::array<char, 32> buffer{};
+    const std::string_view s = ScientificDigits(magnitude, buffer);
+    const std::size_t ePos = s.find('e');
+    Digits15 d;
+    d.digits += s[0];
+    d.digits.append(s.substr(2, ePos - 2));
+    while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
+    std::from_chars(s.data() + ePos + (s[ePos + 1] == '+' ? 2 : 1), s.data() + s.size(), d.exponent);
+    return d;
+}
+
+// Decimal exponents -4..14: no exponent, no grouping, no trailing zeros.
+void AppendFixedForm(std::string& out, const Digits15& d, char separator) {
+    const int count = static_cast<int>(d.digits.size());
+    if (d.exponent < 0) {
+        out += '0';
+        out += separator;
+        out.append(static_cast<std::size_t>(-d.exponent - 1), '0');
+        out += d.digits;
+    } else if (count <= d.exponent + 1) {
+        out += d.digits;
+        out.append(static_cast<std::size_t>(d.exponent + 1 - count), '0');
+    } else {
+        const auto integerDigits = static_cast<std::size_t>(d.exponent) + 1;
+        out.append(d.digits, 0, integerDigits);
+        out += separator;
+        out.append(d.digits, integerDigits);
+    }
+}
+
+// "1,5E-05", "1E+15": the exponent with a sign and at least two digits.
+void AppendScientificForm(std::string& out, const Digits15& d, char separator) {
+    out += d.digits[0];
+    if (d.digits.size() > 1) {
+        out += separator;
+        out.append(d.digits, 1);
+    }
+    out += 'E';
+    out += d.exponent < 0 ? '-' : '+';
+    const int magnitude = d.exponent < 0 ? -d.exponent : d.exponent;
+    if (magnitude < 10) out += '0';
+    out += std::to_string(magnitude);
+}
+
+}  // namespace
+
 std::string NumberText(double value, char separator) {
     if (value == 0.0) return "0";
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
 
-    // "d.dddddddddddddde[+-]x": the value correctly rounded to 15 digits.
-    std::array<char, 32> buffer{};
-    const std::string_view s = ScientificDigits(std::fabs(value), buffer);
-    const std::size_t ePos = s.find('e');
-    std::string digits;
-    digits.reserve(15);
-    digits += s[0];
-    digits.append(s.substr(2, ePos - 2));
-    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-    int exponent = 0;
-    std::from_chars(s.data() + ePos + (s[ePos + 1] == '+' ? 2 : 1), s.data() + s.size(), exponent);
-
-    std::string out;
-    out.reserve(24);
-    if (value < 0) out += '-';
-    const int count = static_cast<int>(digits.size());
-    if (exponent >= -4 && exponent <= 14) {
-        if (exponent < 0) {
-            out += '0';
-            out += separator;
-            out.append(static_cast<std::size_t>(-exponent - 1), '0');
-            out += digits;
-        } else if (count <= exponent + 1) {
-            out += digits;
-            out.append(static_cast<std::size_t>(exponent + 1 - count), '0');
-        } else {
-            const auto integerDigits = static_cast<std::size_t>(exponent) + 1;
-            out.append(digits, 0, integerDigits);
-            out += separator;
-            out.append(digits, integerDigits);
-        }
+    const Digits15 d = RoundTo15Digits(std::fabs(value));
+    std::string out = value < 0 ? "-" : "";
+    if (d.exponent >= -4 && d.exponent <= 14) {
+        AppendFixedForm(out, d, separator);
     } else {
-        out += digits[0];
-        if (count > 1) {
-            out += separator;
-            out.append(digits, 1);
-        }
-        out += 'E';
-        out += exponent < 0 ? '-' : '+';
-        const int magnitude = exponent < 0 ? -exponent : exponent;
-        if (magnitude < 10) out += '0';
-        out += std::to_string(magnitude);
+        AppendScientificForm(out, d, separator);
     }
     return out;
 }
@@ -250,29 +274,20 @@ std::int32_t RoundToInt(double value) {
     return static_cast<std::int32_t>(std::nearbyint(value));
 }
 
-void AppendPrintNumber(std::string& out, double value, char separator) {
-    if (!(value < 0)) out += ' ';
+std::string PrintNumber(double value, char separator) {
+    std::string out = value < 0 ? "" : " ";
     out += NumberText(value, separator);
     out += ' ';
-}
-
-std::string PrintNumber(double value, char separator) {
-    std::string out;
-    AppendPrintNumber(out, value, separator);
     return out;
 }
 
 namespace {
 
-// An operand as a double, converting a text when it is used.
-double AsDouble(const Operand& operand, char separator) {
+double AsDouble(const Operand& operand) {
     return std::visit(
-        [separator](const auto& v) -> double {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, Operand::Absent>) {
+        [](const auto& v) -> double {
+            if constexpr (std::is_same_v<std::decay_t<decltype(v)>, Operand::Absent>) {
                 return 0.0;
-            } else if constexpr (std::is_same_v<T, std::string_view>) {
-                return ToNumber(v, separator);
             } else {
                 return static_cast<double>(v);
             }
@@ -280,62 +295,44 @@ double AsDouble(const Operand& operand, char separator) {
         operand.Get());
 }
 
-std::int32_t AsWhole(const Operand& operand, char separator) {
-    return std::visit(
-        [separator](const auto& v) -> std::int32_t {
-            using T = std::decay_t<decltype(v)>;
-            if constexpr (std::is_same_v<T, Operand::Absent>) {
-                return 0;
-            } else if constexpr (std::is_same_v<T, std::int32_t>) {
-                return v;
-            } else if constexpr (std::is_same_v<T, std::string_view>) {
-                return RoundToInt(ToNumber(v, separator));
-            } else {
-                return RoundToInt(v);
-            }
-        },
-        operand.Get());
+std::int32_t AsWhole(const Operand& operand) {
+    if (const double* d = std::get_if<double>(&operand.Get())) return RoundToInt(*d);
+    if (const std::int32_t* i = std::get_if<std::int32_t>(&operand.Get())) return *i;
+    return 0;
 }
 
-bool IsWholeKind(const Operand& operand) {
-    return std::holds_alternative<Operand::Absent>(operand.Get()) ||
-           std::holds_alternative<std::int32_t>(operand.Get());
-}
+bool IsWholeKind(const Operand& operand) { return !std::holds_alternative<double>(operand.Get()); }
 
 }  // namespace
 
-Operand Multiply(const Operand& left, const Operand& right, char separator) {
+Operand Multiply(const Operand& left, const Operand& right) {
     if (IsWholeKind(left) && IsWholeKind(right)) {
-        const auto product = static_cast<std::int64_t>(AsWhole(left, separator)) * AsWhole(right, separator);
+        const auto product = static_cast<std::int64_t>(AsWhole(left)) * AsWhole(right);
         if (product < std::numeric_limits<std::int32_t>::min() || product > std::numeric_limits<std::int32_t>::max())
             throw FatalError(FatalError::kOverflow);
         return Operand(static_cast<std::int32_t>(product));
     }
-    const double a = AsDouble(left, separator);
-    const double b = AsDouble(right, separator);
-    const double product = a * b;
+    const double product = AsDouble(left) * AsDouble(right);
     if (!std::isfinite(product)) throw FatalError(FatalError::kOverflow);
     return Operand(product);
 }
 
-double Divide(const Operand& dividend, const Operand& divisor, char separator) {
-    const double a = AsDouble(dividend, separator);
-    const double b = AsDouble(divisor, separator);
+double Divide(const Operand& dividend, const Operand& divisor) {
+    const double a = AsDouble(dividend);
+    const double b = AsDouble(divisor);
     if (b == 0.0) throw FatalError(a == 0.0 ? FatalError::kOverflow : FatalError::kDivisionByZero);
     const double quotient = a / b;
     if (!std::isfinite(quotient)) throw FatalError(FatalError::kOverflow);
     return quotient;
 }
 
-std::int32_t IntQuotient(const Operand& dividend, const Operand& divisor, char separator) {
-    const std::int32_t a = AsWhole(dividend, separator);
-    const std::int32_t b = AsWhole(divisor, separator);
+std::int32_t IntQuotient(const Operand& dividend, const Operand& divisor) {
+    const std::int32_t a = AsWhole(dividend);
+    const std::int32_t b = AsWhole(divisor);
     if (b == 0) throw FatalError(FatalError::kDivisionByZero);
     if (a == std::numeric_limits<std::int32_t>::min() && b == -1) throw FatalError(FatalError::kOverflow);
     return a / b;
 }
-
-bool IsZero(const Operand& value, char separator) { return AsDouble(value, separator) == 0.0; }
 
 void PlainArithmetic::Note(double result) {
     // An infinite result is an overflow (or follows one); NaN is an invalid 0/0.

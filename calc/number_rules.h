@@ -23,7 +23,7 @@ public:
     static constexpr int kTypeMismatch = 13;
 
     FatalError(int code, std::string description);
-    // The short Russian description of a number rule's code.
+    // A number rule's code with its short Russian description.
     explicit FatalError(int code);
 
     int Code() const noexcept { return code_; }
@@ -33,9 +33,6 @@ private:
     int code_;
     std::string description_;
 };
-
-// The short Russian description of a number-rule code ("" for any other code).
-std::string_view DescriptionOf(int code);
 
 // How every front end names a failure: "Ошибка <code>: <description>".
 std::string ErrorText(const FatalError& error);
@@ -65,10 +62,10 @@ std::int32_t RoundToInt(double value);
 // How the report writes a number: a blank for a value of zero or more (the
 // minus sign takes its place otherwise), NumberText, a blank.
 std::string PrintNumber(double value, char separator);
-void AppendPrintNumber(std::string& out, double value, char separator);
 
 // An operand of the run's mixed arithmetic: absent (a factor of no brand),
-// a whole number, a double, or a text converted by ToNumber when it is used.
+// a whole number or a double. The run reads every text it computes with once,
+// by ToNumber, before it uses it.
 class Operand {
 public:
     struct Absent {};
@@ -76,29 +73,25 @@ public:
     Operand(Absent) {}
     Operand(std::int32_t whole) : value_(whole) {}
     Operand(double number) : value_(number) {}
-    Operand(std::string_view text) : value_(text) {}
 
-    // A text operand is viewed, not copied: the text must outlive the operand.
-    using Value = std::variant<Absent, std::int32_t, double, std::string_view>;
+    using Value = std::variant<Absent, std::int32_t, double>;
     const Value& Get() const { return value_; }
 
 private:
     Value value_;
 };
 
-// Mixed multiplication: a text becomes ToNumber of it, absent counts as the
-// whole number 0; with a double on either side the product is a double.
-// Two whole numbers give a whole number. Throws 6 beyond the range.
-Operand Multiply(const Operand& left, const Operand& right, char separator);
+// Mixed multiplication: absent counts as the whole number 0; with a double on
+// either side the product is a double, two whole numbers give a whole number.
+// Throws 6 beyond the range.
+Operand Multiply(const Operand& left, const Operand& right);
 // Mixed division, always a double. Throws 11 for x/0 with x != 0, 6 for 0/0
 // and for a quotient beyond the double range.
-double Divide(const Operand& dividend, const Operand& divisor, char separator);
+double Divide(const Operand& dividend, const Operand& divisor);
 // Whole-number quotient truncated toward zero, each operand first made whole
-// (text by ToNumber then RoundToInt, double by RoundToInt, absent as 0).
-// Throws 11 for a divisor of 0, 6 outside the 32-bit range, 13 for bad text.
-std::int32_t IntQuotient(const Operand& dividend, const Operand& divisor, char separator);
-// Numeric comparison with the whole number 0.
-bool IsZero(const Operand& value, char separator);
+// (a double by RoundToInt, absent as 0). Throws 11 for a divisor of 0 and 6
+// outside the 32-bit range.
+std::int32_t IntQuotient(const Operand& dividend, const Operand& divisor);
 
 // Plain double arithmetic with the check that follows it: each operation is
 // one IEEE rounding; ArithmeticCheck raises 11 if an operation since the last

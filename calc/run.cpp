@@ -114,8 +114,8 @@ private:
     // M = (g x B) x 0.000001.
     void GrossEmissions() {
         for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-            const Operand product = Multiply(Factor(out().factors[i]), Operand(yearly_), separator_);
-            out().grossEmission[i] = AsDouble(Multiply(product, Operand(0.000001), separator_));
+            const Operand product = Multiply(Factor(out().factors[i]), Operand(yearly_));
+            out().grossEmission[i] = AsDouble(Multiply(product, Operand(0.000001)));
         }
     }
 
@@ -125,10 +125,10 @@ private:
         const Operand seconds(ToNumber(out().weldingSeconds, separator_));
         const Operand scale(std::int32_t{100000000});
         for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-            const Operand product = Multiply(Factor(out().factors[i]), Operand(out().dailyConsumption), separator_);
-            const Operand scaled = Multiply(Operand(Divide(product, seconds, separator_)), scale, separator_);
-            const std::int32_t whole = IntQuotient(scaled, Operand(std::int32_t{1}), separator_);
-            out().maxEmission[i] = Divide(Operand(whole), scale, separator_);
+            const Operand product = Multiply(Factor(out().factors[i]), Operand(out().dailyConsumption));
+            const Operand scaled = Multiply(Operand(Divide(product, seconds)), scale);
+            const std::int32_t whole = IntQuotient(scaled, Operand(std::int32_t{1}));
+            out().maxEmission[i] = Divide(Operand(whole), scale);
         }
     }
 
