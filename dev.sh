@@ -14,7 +14,9 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev l
 # Packaging: cpack needs file and dpkg-shlibdeps; the rest checks the packages.
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 packages+=(clang libclang-rt-14-dev)  # libFuzzer, for the fuzz targets
-packages+=(emscripten nodejs chromium)  # the page: its compiler, Node for its tools, a browser for its tests
+# The page: its compiler, Node for its tools, a browser for its tests, and the
+# GoogleTest sources that its tests' WebAssembly build compiles.
+packages+=(emscripten nodejs chromium googletest)
 
 install_missing() {  # install_missing PACKAGE...
     local missing=()
