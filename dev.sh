@@ -14,6 +14,10 @@ packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev l
 # Packaging: cpack needs file and dpkg-shlibdeps; the rest checks the packages.
 packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 packages+=(clang libclang-rt-14-dev)  # libFuzzer, for the fuzz targets
+packages+=(qt6-translations-l10n)  # Qt's own dialogs in the user's language
+packages+=(libxcb1-dev)  # asks the X11 window manager for a window's frame before showing it
+packages+=(libzip-dev)  # tests: exported documents read back
+packages+=(openbox xdotool x11-utils)  # tests: both windows centred under a real window manager
 # The page: its compiler, Node for its tools, a browser for its tests, and the
 # GoogleTest sources that its tests' WebAssembly build compiles.
 packages+=(emscripten nodejs chromium googletest)

@@ -11,13 +11,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <algorithm>
 #include <limits>
 #include <vector>
 
-#include "app/centring.h"
 #include "calc/substances.h"
+#include "platform/brand_list.h"
+#include "platform/window_placement.h"
 #include "report/report_file.h"
 
 namespace korvel {
@@ -73,8 +73,6 @@ constexpr ControlLayout kLayout[] = {
 constexpr int kClientWidth = 8235;  // twips
 constexpr int kClientHeight = 4395;
 
-int Px(int twips) { return twips / kTwipsPerPixel; }
-
 // The twelve controls the time mode shows or hides, in the order the switch
 // works through them, and whether each belongs to per-year mode.
 struct ModeRow {
@@ -121,13 +119,13 @@ bool Form1::CaptionsFit(const QFont& font) {
             case Kind::FramedLabel: {
                 // Labels wrap at word boundaries and clip at their box.
                 const int frame = c.kind == Kind::FramedLabel ? 1 : 0;
-                const QSize box(Px(c.width) - 2 * frame, Px(c.height) - 2 * frame);
+                const QSize box(TwipsToPixels(c.width) - 2 * frame, TwipsToPixels(c.height) - 2 * frame);
                 const int align = c.kind == Kind::Label ? Qt::AlignLeft : Qt::AlignHCenter;
                 if (InkOverflows(font, text, box, Qt::TextWordWrap | align | Qt::AlignTop)) return false;
                 break;
             }
             case Kind::Button:
-                if (QFontMetrics(font).horizontalAdvance(text) > Px(c.width) - 8) return false;
+                if (QFontMetrics(font).horizontalAdvance(text) > TwipsToPixels(c.width) - 8) return false;
                 break;
             default:
                 break;
@@ -206,7 +204,7 @@ Form1::Form1(char separator, std::filesystem::path reportPath, QWidget* parent)
     : QWidget(parent), separator_(separator), reportPath_(std::move(reportPath)) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Расчет выделений ЗВ при электросварке"));
-    setFixedSize(Px(kClientWidth), Px(kClientHeight));
+    setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
     setFont(DialogFont(QApplication::font()));
     BuildLayout();
     connect(check1_, &QCheckBox::clicked, this, &Form1::ModeSwitch);
@@ -283,7 +281,7 @@ QWidget* Form1::CreateControl(const ControlLayout& c) {
         case Kind::DisplayField:
             return CreateField(c);
         case Kind::Combo:
-            combo1_ = new QComboBox(this);
+            combo1_ = new BrandList(this);
             combo1_->setEditable(false);
             combo1_->setCurrentIndex(-1);
             return combo1_;
@@ -302,7 +300,8 @@ void Form1::BuildLayout() {
     for (const ControlLayout& c : kLayout) {
         QWidget* widget = CreateControl(c);
         widget->setObjectName(QString::fromLatin1(c.name));
-        widget->setGeometry(Px(c.left), Px(c.top), Px(c.width), Px(c.height));
+        widget->setGeometry(TwipsToPixels(c.left), TwipsToPixels(c.top), TwipsToPixels(c.width),
+                            TwipsToPixels(c.height));
         if (!c.visible) widget->setVisible(false);
         if (c.tabIndex >= 0 && widget->focusPolicy() != Qt::NoFocus) tabOrder.emplace_back(c.tabIndex, widget);
         layers[static_cast<std::size_t>(LayerOf(c.kind))].push_back(widget);
@@ -327,16 +326,7 @@ void Form1::AttachRun(RunFeedback& feedback, ReportDisplay& display) {
 }
 
 void Form1::LoadStep() {
-    // The whole screen and the window's outer size, in twips.
-    const QScreen* screen = this->screen();
-    const QSize screenSize = screen->geometry().size();
-    const QSize outer = frameGeometry().size();
-    const TwipPosition pos = CentredPosition(static_cast<float>(screenSize.width() * kTwipsPerPixel),
-                                             static_cast<float>(screenSize.height() * kTwipsPerPixel),
-                                             static_cast<float>(outer.width() * kTwipsPerPixel),
-                                             static_cast<float>(outer.height() * kTwipsPerPixel));
-    move(screen->geometry().topLeft() + QPoint(TwipsToPixels(pos.left), TwipsToPixels(pos.top)));
-
+    CentreOnScreen(*this);
     for (const Brand& brand : BrandTable) combo1_->addItem(FromUtf8(brand.name));
     combo1_->setCurrentIndex(-1);
 }

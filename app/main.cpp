@@ -9,6 +9,7 @@
 #include "app/display_guard.h"
 #include "app/program.h"
 #include "korvel/version.h"
+#include "platform/qt_translations.h"
 #include "report/report_file.h"
 
 int main(int argc, char* argv[]) {
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
     korvel::DisplayGuard displayGuard;
     QApplication app(appArgc, argv);
     displayGuard.Release();
+    korvel::LoadQtTranslations(app);
     QApplication::setApplicationName(QStringLiteral("korvel"));
     QApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
     QIcon icon;

@@ -6,14 +6,9 @@
 #include <string>
 #include <string_view>
 
-namespace korvel::batch {
+#include "report/file_names.h"
 
-// A source name made safe as part of a file name on any file system and in a
-// shell: letters (any script), digits and -_.,()+ are kept, every run of other
-// characters becomes one "_", leading and trailing dots and underscores are
-// dropped, and the result is cut to at most `maxBytes` bytes on a UTF-8
-// character boundary.
-std::string SafeFileStem(std::string_view source, std::size_t maxBytes = 100);
+namespace korvel::batch {
 
 // "<row>-<safe source>.htm", the row zero-padded to `width` digits; "<row>.htm"
 // when nothing of the source name is left.

@@ -4,18 +4,17 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
-#include <QGuiApplication>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QScreen>
 #include <QStandardPaths>
 #include <QUrl>
 
 #include "platform/report_export.h"
+#include "platform/session_folder.h"
+#include "report/file_names.h"
 
 namespace korvel {
 
@@ -23,6 +22,8 @@ namespace {
 
 constexpr QSize kClientSize{632, 453};
 constexpr QRect kBrowserGeometry{0, 8, 633, 441};
+// What the suggested file name says a saved or exported report is.
+QString ReportKind() { return QStringLiteral("отчет"); }
 
 }  // namespace
 
@@ -40,16 +41,8 @@ Form2::Form2(char separator, QWidget* parent)
     connect(WebBrowser1, &QWidget::customContextMenuRequested, this, &Form2::ShowContextMenu);
 }
 
-void Form2::CentreOnScreen() {
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (!screen) return;
-    const QRect area = screen->geometry();
-    // Before the first show the frame is not known yet: centre the client area.
-    const QSize outer = frameGeometry().size().expandedTo(size());
-    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
-}
-
-void Form2::ShowReport(const std::filesystem::path& reportPath, const CalcResults& results) {
+void Form2::ShowReport(const std::filesystem::path& reportPath, const CalcInputs& inputs, const CalcResults& results) {
+    sourceName_ = inputs.sourceName;
     results_ = results;
     WebBrowser1->Navigate(reportPath);
 }
@@ -62,6 +55,8 @@ void Form2::ShowContextMenu(const QPoint& pos) {
     menu.addSeparator();
     menu.addAction(tr("Печать…"), this, &Form2::Print);
     menu.addAction(tr("Предварительный просмотр…"), this, &Form2::PrintPreview);
+    const bool shown = !WebBrowser1->ShownBytes().isEmpty();
+    menu.addAction(tr("Сохранить отчет как…"), this, &Form2::SaveHtml)->setEnabled(shown);
     menu.addAction(tr("Сохранить как PDF…"), this, &Form2::SavePdf);
     menu.addSeparator();
     menu.addAction(tr("Экспорт для текстового редактора (ODT)…"), this, &Form2::ExportOdt);
@@ -69,17 +64,19 @@ void Form2::ShowContextMenu(const QPoint& pos) {
     totals->setEnabled(results_.has_value());
     menu.addSeparator();
     QAction* browser = menu.addAction(tr("Открыть в браузере по умолчанию"), this, &Form2::OpenInBrowser);
-    browser->setEnabled(!WebBrowser1->CurrentFile().empty());
+    browser->setEnabled(shown);
     menu.exec(WebBrowser1->viewport()->mapToGlobal(pos));
 }
 
 void Form2::Print() {
+    KeepToolkitSettingsForThisRun();  // the print dialog's "…" opens Qt's file dialog
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() == QDialog::Accepted) WebBrowser1->document()->print(&printer);
 }
 
 void Form2::PrintPreview() {
+    KeepToolkitSettingsForThisRun();
     QPrinter printer(QPrinter::HighResolution);
     QPrintPreviewDialog dialog(&printer, this);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
@@ -87,10 +84,15 @@ void Form2::PrintPreview() {
     dialog.exec();
 }
 
-QString Form2::AskSavePath(const QString& title, const QString& suffix, const QString& filter) {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    const QString suggested = QDir(folder).filePath(QStringLiteral("korvel.") + suffix);
-    QFileDialog dialog(this, title, suggested, filter);
+QString Form2::AskSavePath(const QString& title, const QString& kind, const QString& suffix, const QString& filter) {
+    KeepToolkitSettingsForThisRun();
+    const QString stem = QString::fromStdString(SafeFileStem(sourceName_));
+    const QString name = (stem.isEmpty() ? kind : stem + QLatin1Char('-') + kind) + QLatin1Char('.') + suffix;
+    // The Documents folder, or the home folder where there is none: never the
+    // folder the program happened to be started in.
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QDir(folder).exists()) folder = QDir::homePath();
+    QFileDialog dialog(this, title, QDir(folder).filePath(name), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
@@ -102,27 +104,43 @@ void Form2::ReportFailure(const QString& path) {
                          tr("Не удалось записать файл:\n%1").arg(QDir::toNativeSeparators(path)));
 }
 
+void Form2::SaveHtml() {
+    const QString path =
+        AskSavePath(tr("Сохранить отчет как"), ReportKind(), QStringLiteral("htm"), tr("Документ HTML (*.htm *.html)"));
+    if (!path.isEmpty() && !SaveReportHtml(WebBrowser1->ShownBytes(), path)) ReportFailure(path);
+}
+
 void Form2::SavePdf() {
-    const QString path = AskSavePath(tr("Сохранить как PDF"), QStringLiteral("pdf"), tr("Документ PDF (*.pdf)"));
+    const QString path =
+        AskSavePath(tr("Сохранить как PDF"), ReportKind(), QStringLiteral("pdf"), tr("Документ PDF (*.pdf)"));
     if (!path.isEmpty() && !SaveReportPdf(*WebBrowser1->document(), path)) ReportFailure(path);
 }
 
 void Form2::ExportOdt() {
-    const QString path =
-        AskSavePath(tr("Экспорт для текстового редактора"), QStringLiteral("odt"), tr("Текст OpenDocument (*.odt)"));
+    const QString path = AskSavePath(tr("Экспорт для текстового редактора"), ReportKind(), QStringLiteral("odt"),
+                                     tr("Текст OpenDocument (*.odt)"));
     if (!path.isEmpty() && !SaveReportOdt(*WebBrowser1->document(), path)) ReportFailure(path);
 }
 
 void Form2::ExportTotals() {
     if (!results_) return;
-    const QString path =
-        AskSavePath(tr("Экспорт итогов для электронной таблицы"), QStringLiteral("csv"), tr("Таблица CSV (*.csv)"));
+    const QString path = AskSavePath(tr("Экспорт итогов для электронной таблицы"), QStringLiteral("итоги"),
+                                     QStringLiteral("csv"), tr("Таблица CSV (*.csv)"));
     if (!path.isEmpty() && !SaveTotalsCsv(*results_, separator_, path)) ReportFailure(path);
 }
 
 void Form2::OpenInBrowser() {
-    const QString file = QString::fromStdString(WebBrowser1->CurrentFile().string());
-    if (WebBrowser1->openLink) WebBrowser1->openLink(QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath()));
+    // A copy of what the window shows: the report file may hold a later run's
+    // report by now, and it declares no code page.
+    const QString copy = WriteBrowserCopy(WebBrowser1->ShownBytes(), SessionFolder());
+    if (copy.isEmpty()) {
+        ReportFailure(QDir(SessionFolder()).filePath(QStringLiteral("korvel-*.htm")));
+        return;
+    }
+    if (!WebBrowser1->openLink || !WebBrowser1->openLink(QUrl::fromLocalFile(copy)))
+        QMessageBox::warning(this, QStringLiteral("korvel"),
+                             tr("Не удалось открыть отчет в браузере: не найдена программа для просмотра "
+                                "веб-страниц."));
 }
 
 }  // namespace korvel

@@ -19,12 +19,14 @@ public:
     // separator: the regional decimal separator the totals are exported with.
     explicit Form2(char separator, QWidget* parent = nullptr);
 
-    // Moves the window so that it stands in the middle of its screen.
-    void CentreOnScreen();
+    // Shows the report file as it is now. `inputs` and `results` are those it
+    // was written from: the source name names the exported files, the results
+    // feed the totals export.
+    void ShowReport(const std::filesystem::path& reportPath, const CalcInputs& inputs, const CalcResults& results);
 
-    // Shows the report file; `results` are those it was written from and feed
-    // the totals export.
-    void ShowReport(const std::filesystem::path& reportPath, const CalcResults& results);
+    // Opens a copy of the report on show, marked with its code page, in the
+    // desktop's web browser; says so in a message box when nothing opens it.
+    void OpenInBrowser();
 
     WebBrowser* const WebBrowser1;
 
@@ -32,14 +34,17 @@ private:
     void ShowContextMenu(const QPoint& pos);
     void Print();
     void PrintPreview();
+    void SaveHtml();
     void SavePdf();
     void ExportOdt();
     void ExportTotals();
-    void OpenInBrowser();
-    QString AskSavePath(const QString& title, const QString& suffix, const QString& filter);
+    // The file name the user chose, or empty. `kind` and `suffix` make the
+    // suggested name together with the source name.
+    QString AskSavePath(const QString& title, const QString& kind, const QString& suffix, const QString& filter);
     void ReportFailure(const QString& path);
 
     char separator_;
+    std::string sourceName_;
     std::optional<CalcResults> results_;
 };
 

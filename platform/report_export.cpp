@@ -1,51 +1,78 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/report_export.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QPrinter>
+#include <QBuffer>
+#include <QDir>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QTextDocument>
 #include <QTextDocumentWriter>
+#include <functional>
+#include <memory>
 
-#include "report/totals_csv.h"
+#include "platform/flat_document.h"
 
 namespace korvel {
 
 namespace {
 
-bool NonEmptyFile(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() && info.size() > 0;
+// `write` fills the new file; it replaces the one at `path` only when that
+// and every write succeeded.
+bool WriteAtomically(const QString& path, const std::function<bool(QIODevice&)>& write) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    // commit() flushes too, but overlooks a short write (a full disk) there.
+    if (!write(file) || !file.flush()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
+
+bool WriteBytes(QIODevice& out, const QByteArray& bytes) { return out.write(bytes) == bytes.size(); }
 
 }  // namespace
 
+bool SaveReportHtml(const QByteArray& reportBytes, const QString& path) {
+    return WriteAtomically(path, [&](QIODevice& out) { return WriteBytes(out, reportBytes); });
+}
+
 bool SaveReportPdf(const QTextDocument& document, const QString& path) {
-    QFile::remove(path);
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(path);
-    printer.setDocName(document.metaInformation(QTextDocument::DocumentTitle));
-    document.print(&printer);
-    return NonEmptyFile(path);
+    return WriteAtomically(path, [&](QIODevice& out) {
+        QPdfWriter pdf(&out);
+        pdf.setTitle(document.metaInformation(QTextDocument::DocumentTitle));
+        pdf.setCreator(QStringLiteral("korvel"));
+        document.print(&pdf);
+        return true;
+    });
 }
 
 bool SaveReportOdt(const QTextDocument& document, const QString& path) {
-    // Opened here: Qt's writer leaks its state when it cannot open the file itself.
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    QTextDocumentWriter writer(&out, "odf");
-    const bool written = writer.write(&document);
-    out.close();
-    return written && NonEmptyFile(path);
+    // Qt's writer closes the device it has written, which a QSaveFile must not
+    // be before its commit: the archive is put together in memory first.
+    QBuffer odt;
+    const std::unique_ptr<QTextDocument> flat = FlatDocument(document);
+    if (!QTextDocumentWriter(&odt, "odf").write(flat.get())) return false;
+    return WriteAtomically(path, [&](QIODevice& out) { return WriteBytes(out, odt.data()); });
 }
 
 bool SaveTotalsCsv(const CalcResults& results, char separator, const QString& path) {
-    const std::string csv = TotalsCsv(results, separator);
-    QFile out(path);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    const auto size = static_cast<qint64>(csv.size());
-    return out.write(csv.data(), size) == size && out.flush();
+    const QByteArray csv = QByteArray::fromStdString(TotalsCsv(results, separator));
+    return WriteAtomically(path, [&](QIODevice& out) { return WriteBytes(out, csv); });
+}
+
+QString WriteBrowserCopy(const QByteArray& reportBytes, const QString& folder) {
+    if (folder.isEmpty()) return {};
+    QTemporaryFile copy(QDir(folder).filePath(QStringLiteral("korvel-XXXXXX.htm")));
+    copy.setAutoRemove(false);
+    if (!copy.open()) return {};
+    const bool written =
+        WriteBytes(copy, QByteArrayLiteral("<meta charset=\"windows-1251\">\r\n") + reportBytes) && copy.flush();
+    copy.close();
+    if (written) return copy.fileName();
+    copy.remove();
+    return {};
 }
 
 }  // namespace korvel

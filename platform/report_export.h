@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the report window's context menu saves: the shown document as PDF or
-// OpenDocument text, and the totals table as CSV for a spreadsheet. Paths are
-// parameters; the file dialogs stay with the window.
+// What the report window's context menu saves: the shown report as HTML, PDF
+// or OpenDocument text, and the totals table as CSV for a spreadsheet; and
+// the copy of the report it hands to the web browser. Paths are parameters;
+// the file dialogs stay with the window.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <string>
 
@@ -14,11 +16,19 @@ class QTextDocument;
 
 namespace korvel {
 
-// Each returns false when the file could not be written.
+// Each writes the whole file under a temporary name beside `path` and only
+// then puts it in the place of any file there: a failure leaves that file as
+// it was. Each returns false when the file could not be written.
+bool SaveReportHtml(const QByteArray& reportBytes, const QString& path);
 bool SaveReportPdf(const QTextDocument& document, const QString& path);
 bool SaveReportOdt(const QTextDocument& document, const QString& path);
 
 // The totals table as TotalsCsv writes it.
 bool SaveTotalsCsv(const CalcResults& results, char separator, const QString& path);
+
+// A new file in the folder `folder` holding the report's bytes after a first
+// line that declares their code page, Windows-1251, for a browser that would
+// otherwise guess it. Returns its path, or an empty string on failure.
+QString WriteBrowserCopy(const QByteArray& reportBytes, const QString& folder);
 
 }  // namespace korvel

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <QTextDocument>
 
@@ -19,6 +20,14 @@ QString DecodeWindows1251(const QByteArray& bytes) {
 namespace {
 
 bool IsLocal(const QUrl& url) { return url.isLocalFile() && url.host().isEmpty(); }
+
+// A "<" that starts no tag, end tag, comment or declaration is text to a web
+// browser ("Цех <1>"); Qt's parser would take it for an unknown tag and drop
+// it. As "&lt;" it shows the same everywhere, inside attribute values too.
+QString KeepStrayLessThan(QString html) {
+    static const QRegularExpression stray(QStringLiteral("<(?![A-Za-z/!?])"));
+    return html.replace(stray, QStringLiteral("&lt;"));
+}
 
 QString NoticeHtml(const QString& file) {
     return QStringLiteral("<p>Не удалось открыть файл отчета:<br>%1</p>").arg(file.toHtmlEscaped());
@@ -35,22 +44,23 @@ WebBrowser::WebBrowser(QWidget* parent) : QTextBrowser(parent) {
     QFont font = document()->defaultFont();
     font.setPointSize(12);
     document()->setDefaultFont(font);
-    openLink = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+    openLink = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     connect(this, &QTextBrowser::anchorClicked, this, &WebBrowser::FollowLink);
 }
 
 void WebBrowser::Navigate(const std::filesystem::path& file) {
-    currentFile_ = file;
     const QString name = QString::fromStdString(file.string());
     const QFileInfo info(name);
     base_ = QUrl::fromLocalFile(info.absolutePath() + QLatin1Char('/'));
     document()->setBaseUrl(base_);
     QFile in(name);
-    if (!in.open(QIODevice::ReadOnly)) {
+    shownBytes_ = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    if (in.error() != QFileDevice::NoError) {
+        shownBytes_.clear();
         setHtml(NoticeHtml(name));
         return;
     }
-    setHtml(DecodeWindows1251(in.readAll()));
+    setHtml(KeepStrayLessThan(DecodeWindows1251(shownBytes_)));
 }
 
 QVariant WebBrowser::loadResource(int type, const QUrl& name) {

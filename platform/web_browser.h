@@ -21,12 +21,14 @@ public:
 
     void Navigate(const std::filesystem::path& file) override;
 
-    // The file last navigated to (empty before the first navigation).
-    const std::filesystem::path& CurrentFile() const { return currentFile_; }
+    // The bytes of the report on show, as read when it was navigated to (the
+    // file may have been rewritten since); empty when it could not be read.
+    const QByteArray& ShownBytes() const { return shownBytes_; }
 
-    // Where a clicked web or mail link goes; the desktop's handler by default.
+    // Where a clicked web or mail link, or a file to open in the web browser,
+    // goes: the desktop's handler by default. False when nothing could open it.
     // The view itself never follows a link, and other schemes go nowhere.
-    std::function<void(const QUrl&)> openLink;
+    std::function<bool(const QUrl&)> openLink;
 
     // Resources the document asked for that were refused as not local.
     int RefusedResources() const { return refused_; }
@@ -36,7 +38,7 @@ public:
 private:
     void FollowLink(const QUrl& link);
 
-    std::filesystem::path currentFile_;
+    QByteArray shownBytes_;
     QUrl base_;
     int refused_ = 0;
 };

@@ -11,8 +11,8 @@
 #include <QTest>
 #include <cmath>
 
-#include "app/centring.h"
 #include "app/form1.h"
+#include "platform/window_placement.h"
 #include "report/windows1251.h"
 
 namespace {

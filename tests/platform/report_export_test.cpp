@@ -1,13 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the report window's context menu writes: PDF, ODT and the totals CSV.
+// What the report window's context menu writes: HTML, PDF, ODT and the
+// totals CSV.
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextDocument>
+#include <QXmlStreamReader>
+#include <csignal>
+
+#include <sys/resource.h>
 
 #include "calc/number_rules.h"
 #include "platform/report_export.h"
+#include "platform/web_browser.h"
 #include "support/worked_example.h"
+#include "support/zip_entry.h"
 
 namespace {
 
@@ -22,6 +31,91 @@ korvel::CalcResults RunWith(const std::string& brand, const std::string& consump
 QByteArray ReadAll(const QString& path) {
     QFile in(path);
     return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
+
+// A report of the worked example, written by the report writer.
+std::filesystem::path Golden(const char* name) { return std::filesystem::path(KORVEL_GOLDEN_DIR) / name; }
+
+// The text lines of a shown document, blanks simplified.
+QStringList ShownLines(const QTextDocument& document) {
+    QStringList lines;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (const QString& line : block.text().split(QChar::LineSeparator))
+            if (!line.simplified().isEmpty()) lines << line.simplified();
+    return lines;
+}
+
+// What a word processor finds in an OpenDocument content.xml: the text lines,
+// each table's declared column count, and every row whose cells do not match.
+struct OdtContent {
+    QStringList lines;
+    QList<int> columns;
+    QStringList misfits;
+};
+
+OdtContent ReadOdtContent(const std::string& xml) {
+    OdtContent odt;
+    QXmlStreamReader reader(QByteArray::fromStdString(xml));
+    QString line;
+    QList<QPair<int, int>> tables;  // declared columns, cells in the current row
+    const auto endLine = [&] {
+        if (!line.simplified().isEmpty()) odt.lines << line.simplified();
+        line.clear();
+    };
+    const auto count = [&](const char* attribute) { return qMax(1, reader.attributes().value(attribute).toInt()); };
+    while (!reader.atEnd()) {
+        reader.readNext();
+        const QStringView name = reader.qualifiedName();
+        if (reader.isCharacters()) {
+            line += reader.text();
+        } else if (reader.isStartElement()) {
+            if (name == u"table:table") tables.append({0, 0});
+            if (name == u"table:table-column") tables.last().first += count("table:number-columns-repeated");
+            if (name == u"table:table-row") tables.last().second = 0;
+            if (name == u"table:table-cell" || name == u"table:covered-table-cell") ++tables.last().second;
+            if (name == u"text:s") line += QString(count("text:c"), QLatin1Char(' '));
+            if (name == u"text:tab") line += QLatin1Char(' ');
+            if (name == u"text:p" || name == u"text:h" || name == u"text:line-break") endLine();
+        } else if (reader.isEndElement()) {
+            if (name == u"text:p" || name == u"text:h") endLine();
+            if (name == u"table:table-row" && tables.last().second != tables.last().first)
+                odt.misfits
+                    << QStringLiteral("%1 cells, %2 columns").arg(tables.last().second).arg(tables.last().first);
+            if (name == u"table:table") odt.columns << tables.takeLast().first;
+        }
+    }
+    return odt;
+}
+
+// Lowers the size of the largest file this process may write, so that a write
+// fails part-way.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lowered);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, previous_);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit saved_{};
+    void (*previous_)(int) = SIG_DFL;
+};
+
+// The export of the given kind of the report shown in `view`.
+bool Export(const QString& kind, const korvel::WebBrowser& view, const QString& path) {
+    if (kind == u"htm") return korvel::SaveReportHtml(view.ShownBytes(), path);
+    if (kind == u"pdf") return korvel::SaveReportPdf(*view.document(), path);
+    if (kind == u"odt") return korvel::SaveReportOdt(*view.document(), path);
+    return korvel::SaveTotalsCsv(RunWith("УОНИ 13/45", "330.00", ','), ',', path);
 }
 
 QStringList SplitRow(const QString& row, QChar delimiter) {
@@ -109,28 +203,56 @@ private slots:
                 std::string::npos);
     }
 
-    void filesAreWritten() {
+    void odtHoldsTheWholeReport_data() {
+        QTest::addColumn<QString>("report");
+        QTest::newRow("daily") << "worked_daily_comma.htm";
+        QTest::newRow("per year") << "worked_per_year_stop.htm";
+    }
+    void odtHoldsTheWholeReport() {
+        QFETCH(QString, report);
         QTemporaryDir dir;
-        QTextDocument document;
-        document.setHtml(
-            QStringLiteral("<h1>Итого по источнику</h1><table border=1><tr><td>0143<td> 0,000184 "
-                           "</table>"));
-        const korvel::CalcResults results = RunWith("УОНИ 13/45", "330.00", ',');
+        korvel::WebBrowser view;
+        view.Navigate(Golden(qPrintable(report)));
+        QVERIFY(korvel::SaveReportOdt(*view.document(), dir.filePath("r.odt")));
 
-        QVERIFY(korvel::SaveReportPdf(document, dir.filePath("r.pdf")));
-        QVERIFY(ReadAll(dir.filePath("r.pdf")).startsWith("%PDF-"));
-        QVERIFY(korvel::SaveReportOdt(document, dir.filePath("r.odt")));
-        const QByteArray odt = ReadAll(dir.filePath("r.odt"));
-        QVERIFY(odt.startsWith("PK"));
-        QVERIFY(odt.contains("application/vnd.oasis.opendocument.text"));
-        QVERIFY(korvel::SaveTotalsCsv(results, ',', dir.filePath("r.csv")));
-        QCOMPARE(ReadAll(dir.filePath("r.csv")), QByteArray::fromStdString(korvel::TotalsCsv(results, ',')));
+        const OdtContent odt =
+            ReadOdtContent(korvel::testing::ReadZipEntry(dir.filePath("r.odt").toStdString(), "content.xml"));
+        QCOMPARE(odt.columns, (QList<int>{3, 4}));  // the factor table, the totals table
+        QVERIFY2(odt.misfits.isEmpty(), qPrintable(odt.misfits.join(u'\n')));
+        const QStringList shown = ShownLines(*view.document());
+        QVERIFY(shown.size() > 40);
+        for (const QString& line : shown) QVERIFY2(odt.lines.contains(line), qPrintable(line));
+    }
 
-        // A folder that does not exist: each reports the failure.
-        const QString nowhere = dir.filePath("missing/r.");
-        QVERIFY(!korvel::SaveReportPdf(document, nowhere + "pdf"));
-        QVERIFY(!korvel::SaveReportOdt(document, nowhere + "odt"));
-        QVERIFY(!korvel::SaveTotalsCsv(results, ',', nowhere + "csv"));
+    void exportsReplaceAtomically_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QByteArray>("start");
+        QTest::newRow("html") << "htm" << QByteArray("<HTML>");
+        QTest::newRow("pdf") << "pdf" << QByteArray("%PDF-");
+        QTest::newRow("odt") << "odt" << QByteArray("PK\x03\x04");
+        QTest::newRow("csv") << "csv" << QByteArray("\xEF\xBB\xBF");
+    }
+    void exportsReplaceAtomically() {
+        QFETCH(QString, kind);
+        QFETCH(QByteArray, start);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("export." + kind);
+        const QByteArray old = "the user's own file\n";
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(old) == old.size());
+        file.close();
+        korvel::WebBrowser view;
+        view.Navigate(Golden("worked_daily_comma.htm"));
+
+        {  // A write that fails part-way leaves the old file, and nothing else.
+            const FileSizeLimit limit(static_cast<rlim_t>(old.size()));
+            QVERIFY(!Export(kind, view, path));
+        }
+        QCOMPARE(ReadAll(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"export." + kind});
+
+        QVERIFY(Export(kind, view, path));
+        QVERIFY(ReadAll(path).startsWith(start));
     }
 };
 

@@ -3,6 +3,7 @@
 // window, report writer and report window (offscreen platform).
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTimer>
+#include <filesystem>
 #include <memory>
 
 #include "app/program.h"
@@ -131,6 +133,19 @@ private slots:
         QVERIFY(korvel::DecodeWindows1251(fileAfter).contains(inNewFile));
         QCOMPARE(p.reportWindow.Window(), window.data());
         QCOMPARE(p.Shown(), before);
+
+        // The web browser gets a private copy of the report on show, marked
+        // with its code page; the report file stays as the failed run left it.
+        QUrl opened;
+        window->WebBrowser1->openLink = [&opened](const QUrl& url) {
+            opened = url;
+            return true;
+        };
+        window->OpenInBrowser();
+        QCOMPARE(ReadAll(opened.toLocalFile()), "<meta charset=\"windows-1251\">\r\n" + fileBefore);
+        QCOMPARE(std::filesystem::status(QFileInfo(opened.toLocalFile()).path().toStdString()).permissions(),
+                 std::filesystem::perms::owner_all);
+        QCOMPARE(ReadAll(path_), fileAfter);
     }
 
     void failedRunOpensNoWindow() {

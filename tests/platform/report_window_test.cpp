@@ -38,6 +38,9 @@ private slots:
         QTest::newRow("ё and Ё") << QStringLiteral("Ёлка ёж");
         QTest::newRow("signs of the upper half") << QStringLiteral("№ 5 — «кавычки»");
         QTest::newRow("look-alike letters") << QStringLiteral("G = 0,92 х 0,9 / 4500");
+        // A "<" that starts no tag is text, as in a web browser.
+        QTest::newRow("less-than in a source name") << QStringLiteral("Цех <1> & Ко \"А\"");
+        QTest::newRow("less-than before blank and sign") << QStringLiteral("3 < 4 <= 5 <");
     }
     void viewDecodesWindows1251() {
         QFETCH(QString, text);
@@ -93,7 +96,10 @@ private slots:
         korvel::testing::WriteCp1251(path, Report(QStringLiteral("<a href=\"%1\">ссылка</a>").arg(href)));
         WebBrowser view;
         QList<QUrl> urls;
-        view.openLink = [&urls](const QUrl& url) { urls.append(url); };
+        view.openLink = [&urls](const QUrl& url) {
+            urls.append(url);
+            return true;
+        };
         view.Navigate(path.toStdString());
         const QString before = view.toHtml();
         emit view.anchorClicked(QUrl(href));

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Centring a window on the screen, in twips with single-precision arithmetic.
+// Window geometry in twips (15 to a pixel at 96 dots per inch) and centring a
+// window on the screen, shared by both windows.
 #pragma once
+
+class QWidget;
 
 namespace korvel {
 
@@ -18,5 +21,12 @@ TwipPosition CentredPosition(float screenWidth, float screenHeight, float window
 
 // Twips to whole logical pixels, half a pixel away from zero.
 int TwipsToPixels(float twips);
+
+// Moves a top-level window, right before it is first shown, so that its outer
+// rectangle (frame and title bar included) stands in the middle of the whole
+// screen. The frame is asked of the window manager beforehand where it tells
+// it (X11); should the frame the window manager reports once the window is
+// shown differ, the window is moved once more, by the frame it got.
+void CentreOnScreen(QWidget& window);
 
 }  // namespace korvel
