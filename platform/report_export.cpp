@@ -8,27 +8,14 @@
 #include <QTemporaryFile>
 #include <QTextDocument>
 #include <QTextDocumentWriter>
-#include <array>
 #include <functional>
 #include <memory>
-#include <string_view>
 
-#include "calc/number_rules.h"
-#include "calc/substances.h"
 #include "platform/flat_document.h"
-#include "report/csv.h"
 
 namespace korvel {
 
 namespace {
-
-void AppendRow(std::string& out, const std::array<std::string_view, 4>& fields, char delimiter) {
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (i != 0) out += delimiter;
-        AppendCsvField(out, fields[i], delimiter);
-    }
-    out += "\r\n";
-}
 
 // `write` fills the new file; it replaces the one at `path` only when that
 // and every write succeeded.
@@ -68,21 +55,6 @@ bool SaveReportOdt(const QTextDocument& document, const QString& path) {
     const std::unique_ptr<QTextDocument> flat = FlatDocument(document);
     if (!QTextDocumentWriter(&odt, "odf").write(flat.get())) return false;
     return WriteAtomically(path, [&](QIODevice& out) { return WriteBytes(out, odt.data()); });
-}
-
-std::string TotalsCsv(const CalcResults& results, char separator) {
-    const char delimiter = CsvDelimiter(separator);
-    std::string out = "\xEF\xBB\xBF";
-    AppendRow(out,
-              {"Код вещества", "Наименование вещества", "Максимально разовый выброс, г/сек", "Валовый выброс, т/год"},
-              delimiter);
-    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        if (results.grossEmission[i] == 0.0) continue;
-        const std::string g = NumberText(results.maxEmission[i], separator);
-        const std::string m = NumberText(results.grossEmission[i], separator);
-        AppendRow(out, {SubstanceCatalogue[i].code, SubstanceCatalogue[i].name, g, m}, delimiter);
-    }
-    return out;
 }
 
 bool SaveTotalsCsv(const CalcResults& results, char separator, const QString& path) {

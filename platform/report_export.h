@@ -10,6 +10,7 @@
 #include <string>
 
 #include "calc/run.h"
+#include "report/totals_csv.h"
 
 class QTextDocument;
 
@@ -22,11 +23,7 @@ bool SaveReportHtml(const QByteArray& reportBytes, const QString& path);
 bool SaveReportPdf(const QTextDocument& document, const QString& path);
 bool SaveReportOdt(const QTextDocument& document, const QString& path);
 
-// The totals table: a heading row, then code, name, G and M of every
-// substance whose M is not 0, in catalogue order. Numbers are written with
-// `separator`; fields are then delimited by ';' when the separator is a comma,
-// else by ','. UTF-8 with a byte-order mark, CR LF line ends.
-std::string TotalsCsv(const CalcResults& results, char separator);
+// The totals table as TotalsCsv writes it.
 bool SaveTotalsCsv(const CalcResults& results, char separator, const QString& path);
 
 // A new file in the folder `folder` holding the report's bytes after a first

@@ -1,0 +1,80 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the page calls: one calculation run from the typed texts, returned as
+// a plain object with everything the page shows of it and the report bytes.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <string>
+#include <string_view>
+
+#include "calc/run.h"
+#include "calc/substances.h"
+#include "report/report_document.h"
+#include "report/totals_csv.h"
+
+namespace korvel {
+namespace {
+
+using emscripten::val;
+
+// A copy the page owns: a view into the module's memory would be invalidated
+// by the next call that grows it.
+val Bytes(const std::string& bytes) {
+    const auto view = emscripten::typed_memory_view(bytes.size(), reinterpret_cast<const unsigned char*>(bytes.data()));
+    return val::global("Uint8Array").new_(val(view));
+}
+
+val TextOrNull(const std::optional<std::string>& text) { return text ? val(*text) : val::null(); }
+
+RunInputs Typed(const val& typed) {
+    RunInputs in;
+    in.perYearMode = typed["perYearMode"].as<bool>();
+    in.brand = typed["brand"].as<std::string>();
+    in.yearlyConsumption = typed["yearlyConsumption"].as<std::string>();
+    in.hours = typed["hours"].as<std::string>();
+    in.minutes = typed["minutes"].as<std::string>();
+    in.workingDays = typed["workingDays"].as<std::string>();
+    in.sourceName = typed["sourceName"].as<std::string>();
+    in.hoursPerYear = typed["hoursPerYear"].as<std::string>();
+    return in;
+}
+
+// {messages, dailyConsumptionText, weldingSecondsText, failureText,
+//  showsReport, closingText, report, totalsCsv}: texts are null where the run
+// did not get that far; report (Windows-1251) and totalsCsv (UTF-8) are null
+// for a run that stopped with a failure.
+val CalculateForPage(const val& typed, const std::string& separator) {
+    const char sep = separator == "." ? '.' : ',';
+    const RunOutcome outcome = Calculate(Typed(typed), sep);
+    val messages = val::array();
+    for (const std::string_view message : outcome.messages) messages.call<void>("push", std::string(message));
+
+    val result = val::object();
+    result.set("messages", messages);
+    result.set("dailyConsumptionText", TextOrNull(outcome.dailyConsumptionText));
+    result.set("weldingSecondsText", TextOrNull(outcome.weldingSecondsText));
+    result.set("failureText", outcome.failure ? val(ErrorText(*outcome.failure)) : val::null());
+    result.set("showsReport", outcome.ShowsReport());
+    const bool built = outcome.ReportDue();
+    // What the closing step writes into both result fields instead.
+    const bool failed = built && !outcome.ShowsReport();
+    result.set("closingText", failed ? val(std::string(kFailedRunText)) : val::null());
+    result.set("report", built ? Bytes(BuildReport(outcome.inputs, outcome.results, sep)) : val::null());
+    result.set("totalsCsv", built ? Bytes(TotalsCsv(outcome.results, sep)) : val::null());
+    return result;
+}
+
+// The brand list's entries, in the order the list shows them.
+val Brands() {
+    val names = val::array();
+    for (const Brand& brand : BrandTable) names.call<void>("push", std::string(brand.name));
+    return names;
+}
+
+}  // namespace
+}  // namespace korvel
+
+EMSCRIPTEN_BINDINGS(korvel) {
+    emscripten::function("calculate", &korvel::CalculateForPage);
+    emscripten::function("brands", &korvel::Brands);
+}
