@@ -42,22 +42,21 @@
         }
     }
 
-    // The core compiles in the background while the form is built; the
-    // button works once the core is there and has filled the brand list.
+    // The form is built from the core's layout table once the core is there.
     function ready(core) {
+        KorvelForm.build(document.getElementById("Form1Client"), core.form1Layout());
         KorvelForm.fillBrands(core.brands());
         document.getElementById("Command1").addEventListener("click", () => startRun(core));
         document.getElementById("loading").remove();
+        KorvelForm.focusFirst();
         performance.mark("korvel-ready");
     }
 
     const loading = KorvelCore();
-    KorvelForm.build(document.getElementById("Form1Client"));
     KorvelReport.attach();
     document.getElementById("decimalSeparator").value = languageSeparator();
     document.getElementById("messageOk").addEventListener("click", () =>
         document.getElementById("messageBox").close());
-    KorvelForm.focusFirst();
     loading.then(ready, (error) => {
         document.getElementById("loading").textContent = `Не удалось загрузить расчетное ядро: ${error}`;
     });

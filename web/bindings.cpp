@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/form1_layout.h"
 #include "calc/run.h"
 #include "calc/substances.h"
 #include "report/report_document.h"
@@ -71,10 +72,70 @@ val Brands() {
     return names;
 }
 
+std::string KindName(form1::Kind kind) {
+    switch (kind) {
+        case form1::Kind::Rect:
+            return "rect";
+        case form1::Kind::Label:
+            return "label";
+        case form1::Kind::CentredLabel:
+            return "centredLabel";
+        case form1::Kind::FramedLabel:
+            return "framedLabel";
+        case form1::Kind::Field:
+            return "field";
+        case form1::Kind::LeftField:
+            return "leftField";
+        case form1::Kind::DisplayField:
+            return "displayField";
+        case form1::Kind::Combo:
+            return "combo";
+        case form1::Kind::Check:
+            return "check";
+        case form1::Kind::Button:
+            return "button";
+    }
+    return "";
+}
+
+val Control(const form1::ControlLayout& c) {
+    val control = val::object();
+    control.set("name", std::string(c.name));
+    control.set("kind", KindName(c.kind));
+    control.set("text", std::string(c.text));
+    for (const auto& [key, twips] :
+         {std::pair{"left", c.left}, {"top", c.top}, {"width", c.width}, {"height", c.height}})
+        control.set(key, twips);
+    control.set("visible", c.visible);
+    control.set("tabIndex", c.tabIndex);
+    return control;
+}
+
+// The input window as the desktop builds it: {width, height, controls, modeRows},
+// sizes in twips, modeRows as [name, perYear] in the order the switch takes them.
+val Form1Layout() {
+    val controls = val::array();
+    for (const form1::ControlLayout& c : form1::kLayout) controls.call<void>("push", Control(c));
+    val modeRows = val::array();
+    for (const form1::ModeRow& row : form1::kModeRows) {
+        val pair = val::array();
+        pair.call<void>("push", std::string(row.name));
+        pair.call<void>("push", row.perYear);
+        modeRows.call<void>("push", pair);
+    }
+    val layout = val::object();
+    layout.set("width", form1::kClientWidth);
+    layout.set("height", form1::kClientHeight);
+    layout.set("controls", controls);
+    layout.set("modeRows", modeRows);
+    return layout;
+}
+
 }  // namespace
 }  // namespace korvel
 
 EMSCRIPTEN_BINDINGS(korvel) {
     emscripten::function("calculate", &korvel::CalculateForPage);
     emscripten::function("brands", &korvel::Brands);
+    emscripten::function("form1Layout", &korvel::Form1Layout);
 }

@@ -1,55 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The input window: every control from one layout table (twips from the
-// client area's top-left corner; 15 twips make one CSS pixel), the mode
-// switch, select-all on entering a field, and the texts a run reads.
+// The input window: every control from the desktop window's layout table,
+// which the core hands over (twips from the client area's top-left corner;
+// 15 twips make one CSS pixel), the mode switch, select-all on entering a
+// field, and the texts a run reads.
 "use strict";
 
 const KorvelForm = (() => {
     const TWIPS_PER_PIXEL = 15;
 
-    // name, kind, caption or default text, left, top, width, height, shown at
-    // start, tab index (-1: takes no focus).
-    const LAYOUT = [
-        ["Shape7", "rect", "", 360, 120, 3855, 615, true, -1],
-        ["Check1", "check", "", 480, 240, 255, 255, true, 16],
-        ["Label8", "label", "Рассчитывать максимально-разовый выброс прямым пересчетом из валового", 840, 240, 3255, 495, true, 17],
-        ["Shape5", "rect", "", 4320, 120, 3855, 615, true, -1],
-        ["Label6", "label", "Номер источника", 4440, 360, 1455, 255, true, 14],
-        ["Text7", "leftField", "__________", 6000, 360, 2055, 285, true, 0],
-        ["Shape6", "rect", "", 360, 840, 7815, 735, true, -1],
-        ["Label7", "label", "Выберите марку электрода", 600, 1080, 2775, 255, true, 15],
-        ["Combo1", "combo", "", 3600, 1080, 4455, 315, true, 2],
-        ["Shape1", "rect", "", 360, 1680, 5295, 495, true, -1],
-        ["Label1", "label", "Масса израсходованных за год электродов, кг", 480, 1800, 3855, 255, true, 1],
-        ["Text1", "field", "330.00", 4440, 1800, 1095, 285, true, 3],
-        ["Shape2", "rect", "", 360, 2280, 5295, 495, true, -1],
-        ["Label2", "label", "Время непрерывной сварки в день, час.,мин. ", 480, 2400, 3855, 255, true, 8],
-        ["Text2", "field", "1", 4440, 2400, 495, 285, true, 4],
-        ["Text3", "field", "15", 5040, 2400, 495, 285, true, 5],
-        ["Shape3", "rect", "", 360, 2880, 5295, 495, true, -1],
-        ["Label3", "label", "Количество рабочих дней в году", 480, 3000, 3855, 255, true, 9],
-        ["Text4", "field", "365", 4440, 3000, 1095, 285, true, 6],
-        ["Shape8", "rect", "", 360, 2280, 5295, 1095, false, -1],
-        ["Label9", "label", "Время работы участка, часов в год", 480, 2400, 3855, 255, false, 18],
-        ["Text8", "field", "502", 3600, 2400, 1335, 285, false, 19],
-        ["Shape4", "rect", "", 6000, 1680, 2175, 1695, true, -1],
-        ["Label4", "centredLabel", "Масса электродов, расходуемых в день, кг", 6120, 1680, 1815, 375, true, 12],
-        ["Text5", "displayField", "Не рассчитано", 6120, 2160, 1935, 285, true, 10],
-        ["Label5", "centredLabel", "Время непрерывной сварки, сек", 6120, 2520, 1815, 375, true, 13],
-        ["Text6", "displayField", "Не рассчитано", 6120, 3000, 1935, 285, true, 11],
-        // The fourth letter of the caption is the Latin c.
-        ["Command1", "button", "Расcчитать и сформировать отчет", 360, 3600, 7695, 255, true, 7],
-        ["Label10", "framedLabel", "ver.1.01 beta 2003", 2280, 3960, 3855, 255, true, 20],
-    ].map(([name, kind, text, left, top, width, height, visible, tabIndex]) =>
-        ({name, kind, text, left, top, width, height, visible, tabIndex}));
-
-    // The controls the time mode shows or hides, in the order the switch
-    // works through them, and whether each belongs to per-year mode.
-    const MODE_ROWS = [
-        ["Text2", false], ["Text3", false], ["Text4", false], ["Label2", false], ["Label3", false],
-        ["Shape2", false], ["Shape3", false], ["Shape8", true], ["Label9", true], ["Text8", true],
-        ["Text5", false], ["Text6", false],
-    ];
+    // The controls the time mode switches, [name, perYear], from the core's layout.
+    let modeRows = [];
 
     // Which control each caption names, for assistive technology only: a
     // click on a caption does nothing, as in the window.
@@ -110,10 +70,12 @@ const KorvelForm = (() => {
     // Controls in tab order in the document, so that Tab and Shift+Tab walk
     // them as the window's focus cycle does; the layer decides what is drawn
     // above what (inputs over captions over rectangles).
-    function build(client) {
-        client.style.width = `${8235 / TWIPS_PER_PIXEL}px`;
-        client.style.height = `${4395 / TWIPS_PER_PIXEL}px`;
-        const ordered = [...LAYOUT].sort((a, b) => a.tabIndex - b.tabIndex);
+    // `layout` is the desktop window's own table, as the core gives it.
+    function build(client, layout) {
+        modeRows = layout.modeRows;
+        client.style.width = `${layout.width / TWIPS_PER_PIXEL}px`;
+        client.style.height = `${layout.height / TWIPS_PER_PIXEL}px`;
+        const ordered = [...layout.controls].sort((a, b) => a.tabIndex - b.tabIndex);
         for (const c of ordered) {
             const element = createElement(c);
             element.id = c.name;
@@ -143,7 +105,7 @@ const KorvelForm = (() => {
 
     function modeSwitch() {
         const perYear = document.getElementById("Check1").checked;
-        for (const [name, perYearRow] of MODE_ROWS) document.getElementById(name).hidden = perYearRow !== perYear;
+        for (const [name, perYearRow] of modeRows) document.getElementById(name).hidden = perYearRow !== perYear;
     }
 
     function text(name) {
