@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, then starts korvel (`run`), runs every
-# test (`test`) or makes the Debian packages (`package`). With CI=true warnings
-# are errors, the tests run a second time in an AddressSanitizer +
-# UndefinedBehaviorSanitizer build, the fuzz targets run for a short while,
-# and the packages are built and checked.
+# test (`test`), makes the Debian packages (`package`) or serves the page on
+# http://localhost:8080/ (`web`). With CI=true warnings are errors, the tests
+# run a second time in an AddressSanitizer + UndefinedBehaviorSanitizer build,
+# the fuzz targets run for a short while, and the packages are built and
+# checked.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -18,10 +19,13 @@ packages+=(libxcb1-dev)  # asks the X11 window manager for a window's frame befo
 packages+=(libzip-dev)  # tests: exported documents and XLSX tables read back
 packages+=(openbox xdotool x11-utils)  # tests: both windows centred under a real window manager
 packages+=(libxlsxwriter-dev)  # XLSX tables
+# The page: its compiler, Node for its tools, a browser for its tests, and the
+# GoogleTest sources that its tests' WebAssembly build compiles.
+packages+=(emscripten nodejs chromium googletest)
 
-install_missing() {
+install_missing() {  # install_missing PACKAGE...
     local missing=()
-    for p in "${packages[@]}"; do  # a package whose triggers are still to run is there
+    for p in "$@"; do  # a package whose triggers are still to run is there
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -Eq 'install ok (installed|triggers-)' || missing+=("$p")
     done
     [ ${#missing[@]} -eq 0 ] && return 0
@@ -49,6 +53,25 @@ build() {  # build DIR TARGET [cmake options...]
     cmake --build "$dir" -j "$(nproc)" --target "$target"
 }
 
+install_all() {
+    install_missing "${packages[@]}"
+    # Debian's own nodejs comes without npm; the registry's nodejs has it built in.
+    command -v npm >/dev/null || install_missing npm
+}
+
+build_web() {  # build_web TARGET: the page (and its tests' programs) in build-web/
+    export NODE_PATH=/usr/share/nodejs  # em++'s optimiser needs Debian's acorn
+    emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVEL_WERROR=$werror -DKORVEL_TESTS=ON \
+        >/dev/null
+    cmake --build build-web -j "$(nproc)" --target "$1"
+}
+
+web_tools() {  # puppeteer-core for the page's tests and benchmark, as the lockfile pins it
+    cmp -s web/package-lock.json web/node_modules/.installed-lock && return 0
+    (cd web && npm ci --no-audit --no-fund --loglevel=error)
+    cp web/package-lock.json web/node_modules/.installed-lock
+}
+
 package() {  # package DIR: the .deb files of a built folder, checked
     (cd "$1" && rm -f ./*.deb && { cpack -G DEB >cpack.log 2>&1 || { cat cpack.log >&2; exit 1; }; })
     packaging/check-packages.sh "$1"/*.deb
@@ -61,12 +84,13 @@ release=(-DCMAKE_BUILD_TYPE=Release -DKORVEL_WERROR=$werror -DKORVEL_SANITIZE=OF
 
 case "${1:-}" in
     run)
-        install_missing
+        install_all
         build build korvel "${release[@]}" -DKORVEL_TESTS=ON -DKORVEL_BENCH=ON
         exec ./build/app/korvel
         ;;
     test)
-        install_missing
+        install_all
+        web_tools
         if [ "${CI:-}" = true ]; then
             build build-san all -DCMAKE_BUILD_TYPE=Debug -DKORVEL_WERROR=ON -DKORVEL_SANITIZE=ON -DKORVEL_GUI=ON \
                                 -DKORVEL_TESTS=ON -DKORVEL_BENCH=OFF
@@ -74,6 +98,9 @@ case "${1:-}" in
             CC=clang CXX=clang++ build build-fuzz all -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_WERROR=ON -DKORVEL_FUZZ=ON
             (cd build-fuzz && ctest --output-on-failure -j 3)
         fi
+        # The page: the core's own tests under Node, the page in headless Chromium.
+        build_web all
+        (cd build-web && ctest --output-on-failure -j "$(nproc)")
         build build all "${release[@]}" -DKORVEL_TESTS=ON -DKORVEL_BENCH=ON
         if [ "${CI:-}" = true ]; then
             package build
@@ -85,12 +112,17 @@ case "${1:-}" in
         cd build && exec ctest --output-on-failure -j "$(nproc)"
         ;;
     package)
-        install_missing
+        install_all
         build build-package all "${release[@]}" -DKORVEL_TESTS=OFF -DKORVEL_BENCH=OFF
         package build-package
         ;;
+    web)
+        install_all
+        build_web korvel_page
+        exec node web/serve.mjs build-web/site 8080
+        ;;
     *)
-        echo "usage: $0 run|test|package" >&2
+        echo "usage: $0 run|test|package|web" >&2
         exit 2
         ;;
 esac

@@ -15,6 +15,7 @@
 #include <limits>
 #include <vector>
 
+#include "app/form1_layout.h"
 #include "calc/substances.h"
 #include "platform/brand_list.h"
 #include "platform/window_placement.h"
@@ -22,67 +23,15 @@
 
 namespace korvel {
 
-enum class Kind { Rect, Label, CentredLabel, FramedLabel, Field, LeftField, DisplayField, Combo, Check, Button };
-
-struct ControlLayout {
-    const char* name;
-    Kind kind;
-    const char* text;
-    int left, top, width, height;  // twips, relative to the client area
-    bool visible;
-    int tabIndex;  // -1: takes no focus at all
-};
+using form1::ControlLayout;
+using form1::kClientHeight;
+using form1::kClientWidth;
+using form1::Kind;
+using form1::kLayout;
+using form1::kModeRows;
+using form1::ModeRow;
 
 namespace {
-
-// Every control of the window, in the order of its bands.
-constexpr ControlLayout kLayout[] = {
-    {"Shape7", Kind::Rect, "", 360, 120, 3855, 615, true, -1},
-    {"Check1", Kind::Check, "", 480, 240, 255, 255, true, 16},
-    {"Label8", Kind::Label, "Рассчитывать максимально-разовый выброс прямым пересчетом из валового", 840, 240, 3255,
-     495, true, 17},
-    {"Shape5", Kind::Rect, "", 4320, 120, 3855, 615, true, -1},
-    {"Label6", Kind::Label, "Номер источника", 4440, 360, 1455, 255, true, 14},
-    {"Text7", Kind::LeftField, "__________", 6000, 360, 2055, 285, true, 0},
-    {"Shape6", Kind::Rect, "", 360, 840, 7815, 735, true, -1},
-    {"Label7", Kind::Label, "Выберите марку электрода", 600, 1080, 2775, 255, true, 15},
-    {"Combo1", Kind::Combo, "", 3600, 1080, 4455, 315, true, 2},
-    {"Shape1", Kind::Rect, "", 360, 1680, 5295, 495, true, -1},
-    {"Label1", Kind::Label, "Масса израсходованных за год электродов, кг", 480, 1800, 3855, 255, true, 1},
-    {"Text1", Kind::Field, "330.00", 4440, 1800, 1095, 285, true, 3},
-    {"Shape2", Kind::Rect, "", 360, 2280, 5295, 495, true, -1},
-    {"Label2", Kind::Label, "Время непрерывной сварки в день, час.,мин. ", 480, 2400, 3855, 255, true, 8},
-    {"Text2", Kind::Field, "1", 4440, 2400, 495, 285, true, 4},
-    {"Text3", Kind::Field, "15", 5040, 2400, 495, 285, true, 5},
-    {"Shape3", Kind::Rect, "", 360, 2880, 5295, 495, true, -1},
-    {"Label3", Kind::Label, "Количество рабочих дней в году", 480, 3000, 3855, 255, true, 9},
-    {"Text4", Kind::Field, "365", 4440, 3000, 1095, 285, true, 6},
-    {"Shape8", Kind::Rect, "", 360, 2280, 5295, 1095, false, -1},
-    {"Label9", Kind::Label, "Время работы участка, часов в год", 480, 2400, 3855, 255, false, 18},
-    {"Text8", Kind::Field, "502", 3600, 2400, 1335, 285, false, 19},
-    {"Shape4", Kind::Rect, "", 6000, 1680, 2175, 1695, true, -1},
-    {"Label4", Kind::CentredLabel, "Масса электродов, расходуемых в день, кг", 6120, 1680, 1815, 375, true, 12},
-    {"Text5", Kind::DisplayField, "Не рассчитано", 6120, 2160, 1935, 285, true, 10},
-    {"Label5", Kind::CentredLabel, "Время непрерывной сварки, сек", 6120, 2520, 1815, 375, true, 13},
-    {"Text6", Kind::DisplayField, "Не рассчитано", 6120, 3000, 1935, 285, true, 11},
-    // The fourth letter of the caption is the Latin c.
-    {"Command1", Kind::Button, "Расcчитать и сформировать отчет", 360, 3600, 7695, 255, true, 7},
-    {"Label10", Kind::FramedLabel, "ver.1.01 beta 2003", 2280, 3960, 3855, 255, true, 20},
-};
-
-constexpr int kClientWidth = 8235;  // twips
-constexpr int kClientHeight = 4395;
-
-// The twelve controls the time mode shows or hides, in the order the switch
-// works through them, and whether each belongs to per-year mode.
-struct ModeRow {
-    const char* name;
-    bool perYear;
-};
-constexpr ModeRow kModeRows[] = {
-    {"Text2", false},  {"Text3", false}, {"Text4", false}, {"Label2", false}, {"Label3", false}, {"Shape2", false},
-    {"Shape3", false}, {"Shape8", true}, {"Label9", true}, {"Text8", true},   {"Text5", false},  {"Text6", false},
-};
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -112,7 +61,7 @@ bool InkOverflows(const QFont& font, const QString& text, QSize box, int flags) 
 
 bool Form1::CaptionsFit(const QFont& font) {
     for (const ControlLayout& c : kLayout) {
-        const QString text = QString::fromUtf8(c.text);
+        const QString text = FromUtf8(c.text);
         switch (c.kind) {
             case Kind::Label:
             case Kind::CentredLabel:
@@ -214,7 +163,7 @@ Form1::Form1(char separator, std::filesystem::path reportPath, QWidget* parent)
 namespace {
 
 QLabel* CreateLabel(const ControlLayout& c, QWidget* parent) {
-    auto* label = new QLabel(QString::fromUtf8(c.text), parent);
+    auto* label = new QLabel(FromUtf8(c.text), parent);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
     label->setAutoFillBackground(true);
@@ -231,7 +180,7 @@ QLabel* CreateLabel(const ControlLayout& c, QWidget* parent) {
 }
 
 QPushButton* CreateButton(const ControlLayout& c, QWidget* parent) {
-    auto* button = new QPushButton(QString::fromUtf8(c.text), parent);
+    auto* button = new QPushButton(FromUtf8(c.text), parent);
     // No default role: Enter and Escape press nothing.
     button->setAutoDefault(false);
     button->setDefault(false);
@@ -257,7 +206,7 @@ Layer LayerOf(Kind kind) {
 
 QWidget* Form1::CreateField(const ControlLayout& c) {
     QLineEdit* field = c.kind == Kind::DisplayField ? new QLineEdit(this) : new SelectAllField(this);
-    field->setText(QString::fromUtf8(c.text));
+    field->setText(FromUtf8(c.text));
     field->setMaxLength(std::numeric_limits<int>::max());
     field->setAlignment((c.kind == Kind::LeftField ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
     if (c.kind == Kind::DisplayField) {
@@ -299,7 +248,7 @@ void Form1::BuildLayout() {
     std::array<std::vector<QWidget*>, 3> layers;
     for (const ControlLayout& c : kLayout) {
         QWidget* widget = CreateControl(c);
-        widget->setObjectName(QString::fromLatin1(c.name));
+        widget->setObjectName(QLatin1String(c.name));
         widget->setGeometry(TwipsToPixels(c.left), TwipsToPixels(c.top), TwipsToPixels(c.width),
                             TwipsToPixels(c.height));
         if (!c.visible) widget->setVisible(false);
@@ -335,7 +284,7 @@ void Form1::ModeSwitch() {
     for (const ModeRow& row : kModeRows) {
         const int value = CheckValue();
         if (value != 0 && value != 1) continue;
-        findChild<QWidget*>(QString::fromLatin1(row.name), Qt::FindDirectChildrenOnly)
+        findChild<QWidget*>(QLatin1String(row.name), Qt::FindDirectChildrenOnly)
             ->setVisible(row.perYear == (value == 1));
     }
 }

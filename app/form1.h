@@ -50,7 +50,9 @@ private:
     bool swallowingClick_ = false;
 };
 
+namespace form1 {
 struct ControlLayout;  // one row of the window's layout table
+}
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -79,8 +81,8 @@ public:
 
 private:
     void BuildLayout();
-    QWidget* CreateControl(const ControlLayout& c);
-    QWidget* CreateField(const ControlLayout& c);
+    QWidget* CreateControl(const form1::ControlLayout& c);
+    QWidget* CreateField(const form1::ControlLayout& c);
     void SetTabOrder(std::vector<std::pair<int, QWidget*>> tabOrder);
     int CheckValue() const;
     void ModeSwitch();

@@ -3,8 +3,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 #include <system_error>
@@ -16,7 +19,43 @@ namespace {
 
 constexpr bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// A number as scanned from text, ready for std::from_chars: mantissa digits
+// The two places where digits meet doubles. Where the standard library has no
+// floating-point to_chars/from_chars (Emscripten's libc++), the C library's
+// printf and strtod take over: musl's are correctly rounded as well, and read
+// and write the full stop in every locale.
+#if defined(__cpp_lib_to_chars)
+
+// The magnitude correctly rounded to 15 digits: "d.dddddddddddddde[+-]x".
+std::string_view ScientificDigits(double magnitude, std::array<char, 32>& buffer) {
+    const auto result =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific, 14);
+    return {buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data())};
+}
+
+// The double nearest to "digits[.digits]e[-]digits"; false when the number
+// lies beyond the double range, too large or too small for any but zero.
+bool NearestDouble(const std::string& text, double& value) {
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
+    return result.ec != std::errc::result_out_of_range;
+}
+
+#else
+
+std::string_view ScientificDigits(double magnitude, std::array<char, 32>& buffer) {
+    const int length = std::snprintf(buffer.data(), buffer.size(), "%.14e", magnitude);
+    return {buffer.data(), static_cast<std::size_t>(length)};
+}
+
+bool NearestDouble(const std::string& text, double& value) {
+    errno = 0;
+    value = std::strtod(text.c_str(), nullptr);
+    // ERANGE also marks a subnormal result, which is in range.
+    return !(errno == ERANGE && (value == 0.0 || std::isinf(value)));
+}
+
+#endif
+
+// A number as scanned from text, ready for NearestDouble: mantissa digits
 // with an optional full stop, and the exponent kept apart so that a huge
 // exponent cannot overflow the scanner.
 struct ScannedNumber {
@@ -54,9 +93,7 @@ double Convert(const ScannedNumber& n) {
     buffer += 'e';
     buffer += std::to_string(n.exponent);
     double value = 0.0;
-    const auto result =
-        std::from_chars(buffer.data(), buffer.data() + buffer.size(), value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
+    if (!NearestDouble(buffer, value)) {
         if (LeadingExponent(n) > 0) throw FatalError(FatalError::kOverflow);
         value = 0.0;  // below the smallest subnormal: the nearest double is zero
     }
@@ -195,11 +232,8 @@ struct Digits15 {
 };
 
 Digits15 RoundTo15Digits(double magnitude) {
-    // "d.dddddddddddddde[+-]x"
-    std::array<char, 32> buffer;
-    const auto result =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, std::chars_format::scientific, 14);
-    const std::string_view s(buffer.data(), static_cast<std::size_t>(result.ptr - buffer.data()));
+    std::array<char, 32> buffer{};
+    const std::string_view s = ScientificDigits(magnitude, buffer);
     const std::size_t ePos = s.find('e');
     Digits15 d;
     d.digits += s[0];

@@ -12,47 +12,25 @@
 #include <array>
 #include <functional>
 #include <memory>
-#include <string_view>
 #include <utility>
-#include <vector>
 
-#include "calc/number_rules.h"
 #include "calc/substances.h"
 #include "korvel/version.h"
 #include "platform/flat_document.h"
-#include "sheets/csv.h"
 #include "sheets/xlsx.h"
 
 namespace korvel {
 
 namespace {
 
-constexpr std::string_view kSourceLabel = "Источник выброса";
-constexpr std::string_view kBrandLabel = "Марка электрода";
-struct TotalsColumn {
-    std::string_view heading;
-    double width;  // in characters, for the workbook
-};
-constexpr std::array<TotalsColumn, 4> kTotalsColumns{{{"Код вещества", 14},
-                                                      {"Наименование вещества", 48},
-                                                      {"Максимально разовый выброс, г/сек", 34},
-                                                      {"Валовый выброс, т/год", 22}}};
 constexpr int kDecimalsOfG = 8;  // G is a whole number of 1e-8 g/s
 
-// The substances the totals table lists: those whose M is not 0.
-std::vector<std::size_t> TotalsRows(const CalcResults& results) {
-    std::vector<std::size_t> rows;
-    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        if (results.grossEmission[i] != 0.0) rows.push_back(i);
-    }
-    return rows;
-}
-
-// The workbook at `file`; false when it could not be written.
+// The totals workbook at `file`; false when it could not be written.
 bool WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const std::filesystem::path& file) {
     try {
         XlsxSheet sheet(file, {"Итого по источнику: " + inputs.sourceName, "Итоги", "korvel", KORVEL_VERSION_DISPLAY});
-        for (const auto& [label, value] : {std::pair{kSourceLabel, &inputs.sourceName}, {kBrandLabel, &inputs.brand}}) {
+        for (const auto& [label, value] :
+             {std::pair{kTotalsSourceLabel, &inputs.sourceName}, {kTotalsBrandLabel, &inputs.brand}}) {
             sheet.Text(label);
             sheet.Text(*value);
             sheet.EndRow();
@@ -114,23 +92,6 @@ bool SaveReportOdt(const QTextDocument& document, const QString& path) {
     const std::unique_ptr<QTextDocument> flat = FlatDocument(document);
     if (!QTextDocumentWriter(&odt, "odf").write(flat.get())) return false;
     return WriteAtomically(path, [&](QIODevice& out) { return WriteBytes(out, odt.data()); });
-}
-
-std::string TotalsCsv(const CalcInputs& inputs, const CalcResults& results, char separator) {
-    const char delimiter = CsvDelimiter(separator);
-    std::string out = "\xEF\xBB\xBF";
-    out += std::move(CsvLine(delimiter).Text(kSourceLabel).Text(inputs.sourceName)).Finish();
-    out += std::move(CsvLine(delimiter).Text(kBrandLabel).Text(inputs.brand)).Finish();
-    CsvLine heading(delimiter);
-    for (const TotalsColumn& column : kTotalsColumns) heading.Text(column.heading);
-    out += std::move(heading).Finish();
-    for (const std::size_t i : TotalsRows(results)) {
-        CsvLine row(delimiter);
-        row.Text(SubstanceCatalogue[i].code).Text(SubstanceCatalogue[i].name);
-        row.Number(NumberText(results.maxEmission[i], separator)).Number(NumberText(results.grossEmission[i], separator));
-        out += std::move(row).Finish();
-    }
-    return out;
 }
 
 bool SaveTotalsCsv(const CalcInputs& inputs, const CalcResults& results, char separator, const QString& path) {

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the report window's context menu saves: the shown report as HTML, PDF
-// or OpenDocument text, and the totals table as CSV for a spreadsheet; and
-// the copy of the report it hands to the web browser. Paths are parameters;
-// the file dialogs stay with the window.
+// or OpenDocument text, and the totals table for a spreadsheet as CSV or
+// XLSX; and the copy of the report it hands to the web browser. Paths are
+// parameters; the file dialogs stay with the window.
 #pragma once
 
 #include <QByteArray>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "calc/run.h"
+#include "sheets/totals.h"
 
 class QTextDocument;
 
@@ -22,17 +23,10 @@ bool SaveReportHtml(const QByteArray& reportBytes, const QString& path);
 bool SaveReportPdf(const QTextDocument& document, const QString& path);
 bool SaveReportOdt(const QTextDocument& document, const QString& path);
 
-// The totals table of a run as the report ends with it, for a spreadsheet:
-// the source name and the brand above it, a heading row, then code, name, G
-// and M of every substance whose M is not 0, in catalogue order.
-//
-// As CSV: UTF-8 with a byte-order mark, CR LF line ends, numbers written with
-// `separator`, fields delimited by ';' when the separator is a comma, else by
-// ','; a text that would start a formula gets a leading apostrophe.
-std::string TotalsCsv(const CalcInputs& inputs, const CalcResults& results, char separator);
+// The totals table as TotalsCsv writes it.
 bool SaveTotalsCsv(const CalcInputs& inputs, const CalcResults& results, char separator, const QString& path);
-// As an XLSX workbook: codes, names, source and brand as text cells, G and M
-// as number cells, the heading bold and kept in view.
+// The totals table as an XLSX workbook: the source name, the brand, codes and
+// names as text cells, G and M as number cells, the heading bold and kept in view.
 bool SaveTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const QString& path);
 
 // A new file in the folder `folder` holding the report's bytes after a first

@@ -82,7 +82,7 @@ struct ReportTexts {
 // The document as a sequence of output statements.
 class Document {
 public:
-    Document() { out_.reserve(16 * 1024); }
+    Document() { out_.reserve(8 * 1024); }
 
     // One statement: its pieces, then the line end.
     void Line(std::initializer_list<std::string_view> pieces) {

@@ -267,5 +267,34 @@ TEST_P(BothSeparators, NumberTextReadsBackAsTheNearestDoubleOfItsDigits) {
     }
 }
 
+// The same texts and doubles on every build, whichever conversions the
+// standard library offers (to_chars/from_chars, or printf/strtod where it has
+// none): a digest of NumberText and of ToNumber's bits over random doubles,
+// taken from a build with std::to_chars. Only a deliberate change to the
+// rules may change it.
+TEST(NumberText, GivesTheSameTextsOnEveryBuild) {
+    std::mt19937_64 random(1998);
+    std::uint64_t digest = 14695981039346656037ULL;  // FNV-1a
+    const auto mix = [&digest](std::uint64_t byte) { digest = (digest ^ (byte & 0xFF)) * 1099511628211ULL; };
+    for (int i = 0; i < 100000; ++i) {
+        double x;
+        if (i % 2 == 0) {  // any bit pattern
+            const std::uint64_t bits = random();
+            std::memcpy(&x, &bits, sizeof x);
+        } else {  // 53 random bits, scaled to about 1E-06 to 1E+15
+            const auto mantissa = static_cast<double>(random() >> 11);
+            x = std::ldexp(mantissa, static_cast<int>(random() % 70) - 73);
+        }
+        if (!std::isfinite(x) || std::fabs(x) > 1.79769313486231e308) continue;
+        const std::string text = NumberText(x, ',');
+        for (const char c : text) mix(static_cast<unsigned char>(c));
+        const double back = ToNumber(text, ',');
+        std::uint64_t bits;
+        std::memcpy(&bits, &back, sizeof bits);
+        for (int shift = 0; shift < 64; shift += 8) mix(bits >> shift);
+    }
+    EXPECT_EQ(digest, 0xb7cfb7e9ec3c8ee7ULL) << std::hex << digest;
+}
+
 }  // namespace
 }  // namespace korvel

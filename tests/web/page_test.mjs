@@ -1,0 +1,218 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The page end to end in headless Chromium, driven by the control names the
+// window uses. KORVEL_SITE names the built site folder.
+import assert from "node:assert/strict";
+import {mkdtemp, readFile, rm} from "node:fs/promises";
+import {tmpdir} from "node:os";
+import {join} from "node:path";
+import {after, before, test} from "node:test";
+import {pathToFileURL} from "node:url";
+
+import {launchChromium, pageWithLocale} from "../../web/chromium.mjs";
+import {serveFolder} from "../../web/serve.mjs";
+
+const SITE = process.env.KORVEL_SITE;
+const GOLDEN = new URL("../report/golden/", import.meta.url);
+const FAILED = "Ошибка в исх. данных";
+
+let chromium;
+let server;
+let downloads;
+
+before(async () => {
+    assert.ok(SITE, "KORVEL_SITE must name the built site folder");
+    server = await serveFolder(SITE);
+    chromium = await launchChromium();
+    downloads = await mkdtemp(join(tmpdir(), "korvel-downloads-"));
+});
+
+after(async () => {
+    await chromium?.close();
+    server?.close();
+    if (downloads) await rm(downloads, {recursive: true, force: true});
+});
+
+async function openPage(locale, fromFile = false) {
+    const page = await pageWithLocale(chromium.browser, locale);
+    const address = fromFile ? pathToFileURL(join(SITE, "index.html")).href : `http://127.0.0.1:${server.address().port}/`;
+    await page.goto(address);
+    await page.waitForFunction(() => performance.getEntriesByName("korvel-ready").length > 0);
+    return page;
+}
+
+const value = (page, id) => page.$eval(`#${id}`, (e) => e.value);
+const shown = (page, id) => page.$eval(`#${id}`, (e) => !e.hidden);
+
+// Replaces what a field holds, as a user would: focus selects it all.
+async function type(page, id, text) {
+    await page.focus(`#${id}`);
+    await page.keyboard.press("Backspace");
+    if (text !== "") await page.keyboard.type(text);
+}
+
+// The open box's caption, text and kind; closed with its OK button.
+async function closeBox(page) {
+    const box = await page.waitForSelector("#messageBox[open]");
+    const seen = await box.evaluate((b) => ({
+        caption: b.querySelector(".caption").textContent,
+        text: b.querySelector("#messageText").textContent,
+        buttons: [...b.querySelectorAll("button")].map((button) => button.textContent),
+        error: b.classList.contains("error"),
+    }));
+    await page.click("#messageOk");
+    await page.waitForSelector("#messageBox:not([open])");
+    assert.equal(seen.caption, "korvel");
+    assert.deepEqual(seen.buttons, ["OK"]);
+    return seen;
+}
+
+const noBoxOpen = (page) => page.$eval("#messageBox", (b) => !b.open);
+
+// Clicks what saves a file and returns the saved file's name and bytes.
+async function download(page, selector = "#downloadReport") {
+    const session = await chromium.browser.target().createCDPSession();
+    await session.send("Browser.setDownloadBehavior", {behavior: "allowAndName", downloadPath: downloads, eventsEnabled: true});
+    const started = new Promise((resolve) => session.once("Browser.downloadWillBegin", resolve));
+    const finished = new Promise((resolve) => {
+        session.on("Browser.downloadProgress", (e) => e.state !== "inProgress" && resolve(e));
+    });
+    await page.click(selector);
+    const {guid, suggestedFilename} = await started;
+    assert.equal((await finished).state, "completed");
+    await session.detach();
+    return {name: suggestedFilename, bytes: await readFile(join(downloads, guid))};
+}
+
+const shownReport = (page) => page.$eval("#WebBrowser1", (frame) => frame.contentDocument?.body?.textContent ?? "");
+
+test("the worked example gives the golden report in both separators and modes", async () => {
+    const cases = [
+        {golden: "worked_daily_comma.htm", locale: "ru-RU", separator: ",", perYear: false, text5: "0,9", text6: "4500"},
+        {golden: "worked_daily_stop.htm", locale: "en-US", separator: ".", perYear: false, text5: "0.9", text6: "4500"},
+        {golden: "worked_per_year_comma.htm", locale: "ru", separator: ",", perYear: true, text5: "330", text6: "1807200"},
+        // Opened from a file, as from a file share.
+        {golden: "worked_per_year_stop.htm", locale: "en-GB", separator: ".", perYear: true, text5: "330", text6: "1807200",
+         fromFile: true},
+    ];
+    for (const c of cases) {
+        const page = await openPage(c.locale, c.fromFile);
+        assert.equal(await value(page, "decimalSeparator"), c.separator, c.locale);
+        await page.select("#Combo1", "УОНИ 13/45");
+        if (c.perYear) await page.click("#Check1");
+        await page.click("#Command1");
+        assert.ok(await noBoxOpen(page), c.golden);
+        assert.ok(await shown(page, "Form2"), c.golden);
+        assert.match(await shownReport(page), /Источник выброса {2}- {2}__________/);
+        assert.deepEqual([await value(page, "Text5"), await value(page, "Text6")], [c.text5, c.text6]);
+        const file = await download(page);
+        assert.equal(file.name, "korvel.htm");
+        assert.ok(file.bytes.equals(await readFile(new URL(c.golden, GOLDEN))), `${c.golden} differs`);
+        if (c === cases[0]) {
+            const totals = await download(page, "#exportTotals");
+            assert.equal(totals.name, "korvel.csv");
+            const firstRow = new RegExp("^\uFEFFИсточник выброса;__________\r\nМарка электрода;УОНИ 13/45\r\n" +
+                                        "Код вещества;.*\r\n0143;Марганец и его соединения;0,000184;0,0003036\r\n");
+            assert.match(totals.bytes.toString(), firstRow);
+        }
+        await page.close();
+    }
+});
+
+test("validation messages come in boxes, and a failed run writes its report but leaves the shown one", async () => {
+    const page = await openPage("ru-RU");
+    await page.click("#Command1");
+    assert.equal((await closeBox(page)).text, "Марка электрода не выбрана !!!");
+    assert.deepEqual([await value(page, "Text5"), await value(page, "Text6")], [FAILED, FAILED]);
+    assert.ok(!(await shown(page, "Form2")));
+
+    await page.select("#Combo1", "УОНИ 13/45");
+    await page.click("#Command1");
+    assert.match(await shownReport(page), /Участок работает 365 дн\. в год/);
+    await type(page, "Text4", "400");
+    await page.click("#Command1");
+    const box = await closeBox(page);
+    assert.deepEqual([box.text, box.error], ["Слишком много рабочих дней в году !!!", false]);
+    assert.deepEqual([await value(page, "Text5"), await value(page, "Text6")], [FAILED, FAILED]);
+    assert.match(await shownReport(page), /Участок работает 365 дн\. в год/);
+    const written = new TextDecoder("windows-1251").decode((await download(page)).bytes);
+    assert.match(written, /Участок работает 400 дн\. в год/);
+    await page.close();
+});
+
+test("an error box stops the run and the page keeps every typed value", async () => {
+    const page = await openPage("ru-RU");
+    const typed = {Text7: "Пост <7>", Text1: "120,5", Text2: "2", Text3: "30", Text4: "250"};
+    for (const [id, text] of Object.entries(typed)) await type(page, id, text);
+    await page.click("#Check1");
+    await type(page, "Text8", "");
+    await page.click("#Command1");
+    // No message box first, although no brand is picked.
+    const box = await closeBox(page);
+    assert.deepEqual([box.text, box.error], ["Ошибка 13: Несоответствие типа", true]);
+    assert.ok(await page.$eval("#Check1", (c) => c.checked));
+    for (const [id, text] of Object.entries({...typed, Text8: "", Combo1: ""})) assert.equal(await value(page, id), text, id);
+    assert.deepEqual([await value(page, "Text5"), await value(page, "Text6")], ["Не рассчитано", "Не рассчитано"]);
+    assert.equal(await page.$eval("#downloadReport", (a) => a.hasAttribute("href")), false);
+    await page.close();
+});
+
+test("Tab walks the window's focus cycle in both modes; Enter and Escape press nothing", async () => {
+    const page = await openPage("ru-RU");
+    const cycle = async (steps) => {
+        const seen = [await page.evaluate(() => document.activeElement.id)];
+        for (let i = 1; i < steps; ++i) {
+            await page.keyboard.press("Tab");
+            seen.push(await page.evaluate(() => document.activeElement.id));
+        }
+        return seen;
+    };
+    assert.deepEqual(await page.evaluate(() => [document.activeElement.id, getSelection().toString()]),
+                     ["Text7", "__________"]);
+    assert.deepEqual(await cycle(8), ["Text7", "Combo1", "Text1", "Text2", "Text3", "Text4", "Command1", "Check1"]);
+    await page.keyboard.press("Space");
+    assert.ok(await shown(page, "Text8"));
+    await page.focus("#Text7");
+    assert.deepEqual(await cycle(6), ["Text7", "Combo1", "Text1", "Command1", "Check1", "Text8"]);
+
+    // Tabbing into a field selects it, so typing replaces it.
+    await page.keyboard.down("Shift");
+    await page.keyboard.press("Tab");
+    await page.keyboard.press("Tab");
+    await page.keyboard.press("Tab");
+    await page.keyboard.up("Shift");
+    await page.keyboard.type("500");
+    assert.equal(await value(page, "Text1"), "500");
+    for (const id of ["Text1", "Command1"]) {
+        await page.focus(`#${id}`);
+        await page.keyboard.press("Enter");
+        await page.keyboard.press("Escape");
+    }
+    assert.ok(await noBoxOpen(page));
+    assert.equal(await value(page, "Text5"), "Не рассчитано");
+    await page.close();
+});
+
+test("the shown report runs nothing, loads nothing and opens its links in a new tab", async () => {
+    const page = await openPage("ru-RU");
+    const loaded = [];
+    page.on("requestfinished", (request) => loaded.push(request.url()));
+    const probe = `http://127.0.0.1:${server.address().port}/probe.png`;
+    await type(page, "Text7", `<img src="${probe}"><script>parent.document.title = "ran"</script>`);
+    await page.select("#Combo1", "УОНИ 13/45");
+    await page.click("#Command1");
+    await page.waitForFunction(() => document.getElementById("WebBrowser1").contentDocument?.querySelector("img"));
+    const links = await page.$eval("#WebBrowser1", (frame) =>
+        [...frame.contentDocument.querySelectorAll("a[href]")].map((a) => a.target));
+    assert.deepEqual(links, ["_blank", "_blank"]);
+    assert.notEqual(await page.title(), "ran");
+    assert.deepEqual(loaded.filter((url) => url.includes("probe")), []);
+    await page.close();
+});
+
+test("every caption fits its box", async () => {
+    const page = await openPage("ru-RU");
+    const overflowing = await page.$$eval(".label, .centredLabel, .framedLabel, .button", (controls) =>
+        controls.filter((c) => c.scrollWidth > c.clientWidth || c.scrollHeight > c.clientHeight).map((c) => c.id));
+    assert.deepEqual(overflowing, []);
+    await page.close();
+});

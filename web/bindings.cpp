@@ -1,0 +1,141 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the page calls: one calculation run from the typed texts, returned as
+// a plain object with everything the page shows of it and the report bytes.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <string>
+#include <string_view>
+
+#include "app/form1_layout.h"
+#include "calc/run.h"
+#include "calc/substances.h"
+#include "report/report_document.h"
+#include "sheets/totals.h"
+
+namespace korvel {
+namespace {
+
+using emscripten::val;
+
+// A copy the page owns: a view into the module's memory would be invalidated
+// by the next call that grows it.
+val Bytes(const std::string& bytes) {
+    const auto view = emscripten::typed_memory_view(bytes.size(), reinterpret_cast<const unsigned char*>(bytes.data()));
+    return val::global("Uint8Array").new_(val(view));
+}
+
+val TextOrNull(const std::optional<std::string>& text) { return text ? val(*text) : val::null(); }
+
+RunInputs Typed(const val& typed) {
+    RunInputs in;
+    in.perYearMode = typed["perYearMode"].as<bool>();
+    in.brand = typed["brand"].as<std::string>();
+    in.yearlyConsumption = typed["yearlyConsumption"].as<std::string>();
+    in.hours = typed["hours"].as<std::string>();
+    in.minutes = typed["minutes"].as<std::string>();
+    in.workingDays = typed["workingDays"].as<std::string>();
+    in.sourceName = typed["sourceName"].as<std::string>();
+    in.hoursPerYear = typed["hoursPerYear"].as<std::string>();
+    return in;
+}
+
+// {messages, dailyConsumptionText, weldingSecondsText, failureText,
+//  showsReport, closingText, report, totalsCsv}: texts are null where the run
+// did not get that far; report (Windows-1251) and totalsCsv (UTF-8) are null
+// for a run that stopped with a failure.
+val CalculateForPage(const val& typed, const std::string& separator) {
+    const char sep = separator == "." ? '.' : ',';
+    const RunOutcome outcome = Calculate(Typed(typed), sep);
+    val messages = val::array();
+    for (const std::string_view message : outcome.messages) messages.call<void>("push", std::string(message));
+
+    val result = val::object();
+    result.set("messages", messages);
+    result.set("dailyConsumptionText", TextOrNull(outcome.dailyConsumptionText));
+    result.set("weldingSecondsText", TextOrNull(outcome.weldingSecondsText));
+    result.set("failureText", outcome.failure ? val(ErrorText(*outcome.failure)) : val::null());
+    result.set("showsReport", outcome.ShowsReport());
+    const bool built = outcome.ReportDue();
+    // What the closing step writes into both result fields instead.
+    const bool failed = built && !outcome.ShowsReport();
+    result.set("closingText", failed ? val(std::string(kFailedRunText)) : val::null());
+    result.set("report", built ? Bytes(BuildReport(outcome.inputs, outcome.results, sep)) : val::null());
+    result.set("totalsCsv", built ? Bytes(TotalsCsv(outcome.inputs, outcome.results, sep)) : val::null());
+    return result;
+}
+
+// The brand list's entries, in the order the list shows them.
+val Brands() {
+    val names = val::array();
+    for (const Brand& brand : BrandTable) names.call<void>("push", std::string(brand.name));
+    return names;
+}
+
+std::string KindName(form1::Kind kind) {
+    switch (kind) {
+        case form1::Kind::Rect:
+            return "rect";
+        case form1::Kind::Label:
+            return "label";
+        case form1::Kind::CentredLabel:
+            return "centredLabel";
+        case form1::Kind::FramedLabel:
+            return "framedLabel";
+        case form1::Kind::Field:
+            return "field";
+        case form1::Kind::LeftField:
+            return "leftField";
+        case form1::Kind::DisplayField:
+            return "displayField";
+        case form1::Kind::Combo:
+            return "combo";
+        case form1::Kind::Check:
+            return "check";
+        case form1::Kind::Button:
+            return "button";
+    }
+    return "";
+}
+
+val Control(const form1::ControlLayout& c) {
+    val control = val::object();
+    control.set("name", std::string(c.name));
+    control.set("kind", KindName(c.kind));
+    control.set("text", std::string(c.text));
+    for (const auto& [key, twips] :
+         {std::pair{"left", c.left}, {"top", c.top}, {"width", c.width}, {"height", c.height}})
+        control.set(key, twips);
+    control.set("visible", c.visible);
+    control.set("tabIndex", c.tabIndex);
+    return control;
+}
+
+// The input window as the desktop builds it: {width, height, controls, modeRows},
+// sizes in twips, modeRows as [name, perYear] in the order the switch takes them.
+val Form1Layout() {
+    val controls = val::array();
+    for (const form1::ControlLayout& c : form1::kLayout) controls.call<void>("push", Control(c));
+    val modeRows = val::array();
+    for (const form1::ModeRow& row : form1::kModeRows) {
+        val pair = val::array();
+        pair.call<void>("push", std::string(row.name));
+        pair.call<void>("push", row.perYear);
+        modeRows.call<void>("push", pair);
+    }
+    val layout = val::object();
+    layout.set("width", form1::kClientWidth);
+    layout.set("height", form1::kClientHeight);
+    layout.set("controls", controls);
+    layout.set("modeRows", modeRows);
+    return layout;
+}
+
+}  // namespace
+}  // namespace korvel
+
+EMSCRIPTEN_BINDINGS(korvel) {
+    emscripten::function("calculate", &korvel::CalculateForPage);
+    emscripten::function("brands", &korvel::Brands);
+    emscripten::function("form1Layout", &korvel::Form1Layout);
+}

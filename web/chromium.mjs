@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Headless Chromium for the page's tests and benchmarks: the system's
+// Chromium with a fresh profile, driven through puppeteer-core.
+import {mkdtemp, rm} from "node:fs/promises";
+import {tmpdir} from "node:os";
+import {join} from "node:path";
+
+import puppeteer from "puppeteer-core";
+
+const EXECUTABLE = process.env.KORVEL_CHROMIUM ?? "/usr/bin/chromium";
+
+// No background traffic: this machine reaches no network, and a test must
+// not wait on one.
+const FLAGS = [
+    "--no-sandbox",
+    "--disable-gpu",
+    "--disable-quic",
+    "--no-first-run",
+    "--disable-background-networking",
+    "--disable-component-update",
+    "--disable-sync",
+];
+
+// Resolves to {browser, close()}; close() also removes the profile.
+export async function launchChromium() {
+    const profile = await mkdtemp(join(tmpdir(), "korvel-chromium-"));
+    const browser = await puppeteer.launch({
+        executablePath: EXECUTABLE,
+        headless: true,
+        userDataDir: profile,
+        args: FLAGS,
+    });
+    return {
+        browser,
+        async close() {
+            await browser.close();
+            await rm(profile, {recursive: true, force: true});
+        },
+    };
+}
+
+// A new page whose browser language (navigator.language, Intl) is `locale`.
+export async function pageWithLocale(browser, locale) {
+    const page = await browser.newPage();
+    const session = await page.createCDPSession();
+    await session.send("Emulation.setUserAgentOverride", {userAgent: await browser.userAgent(), acceptLanguage: locale});
+    await session.send("Emulation.setLocaleOverride", {locale});
+    return page;
+}
