@@ -16,8 +16,9 @@ packages+=(dpkg-dev file lintian desktop-file-utils appstream)
 packages+=(clang libclang-rt-14-dev)  # libFuzzer, for the fuzz targets
 packages+=(qt6-translations-l10n)  # Qt's own dialogs in the user's language
 packages+=(libxcb1-dev)  # asks the X11 window manager for a window's frame before showing it
-packages+=(libzip-dev)  # tests: exported documents read back
+packages+=(libzip-dev)  # tests: exported documents and XLSX tables read back
 packages+=(openbox xdotool x11-utils)  # tests: both windows centred under a real window manager
+packages+=(libxlsxwriter-dev)  # XLSX tables
 # The page: its compiler, Node for its tools, a browser for its tests, and the
 # GoogleTest sources that its tests' WebAssembly build compiles.
 packages+=(emscripten nodejs chromium googletest)

@@ -8,12 +8,14 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "korvel/version.h"
 
 namespace korvel::batch {
 
-inline constexpr std::string_view kVersionText = "korvel-batch " KORVEL_VERSION_DISPLAY;
+inline constexpr std::string_view kProgramName = "korvel-batch";
+inline constexpr std::string_view kVersion = KORVEL_VERSION_DISPLAY;
 
 // Exit codes.
 inline constexpr int kExitAllOk = 0;

@@ -2,6 +2,7 @@
 #include "batch/csv_reader.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <sstream>
 
 #include "report/utf8.h"
@@ -48,6 +49,47 @@ inline int CsvReader::Peek() {
     return static_cast<unsigned char>(buffer_[pos_]);
 }
 
+int CsvReader::TakeUntil(std::string& field, char quote) {
+    // The stop bytes as a bit mask of the first 64 (every byte CSV treats
+    // specially is one of them): one test a byte.
+    const auto bit = [](char c) { return std::uint64_t{1} << static_cast<unsigned char>(c); };
+    const auto d = static_cast<unsigned char>(delimiter_);
+    const std::uint64_t stops = bit('\n') | bit('\r') | (d < 64 ? bit(delimiter_) : 0) | (quote ? bit(quote) : 0);
+    const auto isStop = [&](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u < 64 ? ((stops >> u) & 1) != 0 : u == d;
+    };
+    for (;;) {
+        if (pos_ == end_ && !Fill()) return -1;
+        const char* const begin = buffer_.data() + pos_;
+        const char* const end = buffer_.data() + end_;
+        const char* stop = std::find_if(begin, end, isStop);
+        field.append(begin, stop);
+        pos_ += static_cast<std::size_t>(stop - begin);
+        if (stop != end) return Get();
+    }
+}
+
+int CsvReader::QuotedField(std::string& field, std::size_t fieldLine, std::size_t count) {
+    Get();  // the opening quote
+    for (;;) {
+        const int c = TakeUntil(field, '"');
+        if (c < 0) throw CsvError(fieldLine, count, "кавычка, открытая здесь, не закрыта до конца файла");
+        if (c == '"') {
+            if (Peek() != '"') break;
+            Get();
+        } else if (c == '\n' || (c == '\r' && Peek() != '\n')) {
+            ++line_;
+        }
+        field.push_back(static_cast<char>(c));
+    }
+    const int c = Get();
+    if (c >= 0 && c != delimiter_ && c != '\n' && c != '\r') {
+        throw CsvError(line_, count, "после закрывающей кавычки поля стоит не разделитель");
+    }
+    return c;
+}
+
 bool CsvReader::ReadHeader(CsvRecord& header) {
     if (Peek() < 0) return false;
     // The raw header up to the first line end outside quotes.
@@ -88,30 +130,7 @@ bool CsvReader::Next(CsvRecord& record) {
         ++count;
         const std::size_t fieldLine = line_;
 
-        int c = Get();
-        if (c == '"') {
-            for (;;) {
-                c = Get();
-                if (c < 0) throw CsvError(fieldLine, count, "кавычка, открытая здесь, не закрыта до конца файла");
-                if (c == '"') {
-                    if (Peek() != '"') break;
-                    Get();
-                } else if (c == '\n' || (c == '\r' && Peek() != '\n')) {
-                    ++line_;
-                }
-                field.push_back(static_cast<char>(c));
-            }
-            c = Get();
-            if (c >= 0 && c != delimiter_ && c != '\n' && c != '\r') {
-                throw CsvError(line_, count, "после закрывающей кавычки поля стоит не разделитель");
-            }
-        } else {
-            while (c >= 0 && c != delimiter_ && c != '\n' && c != '\r') {
-                field.push_back(static_cast<char>(c));
-                c = Get();
-            }
-        }
-
+        const int c = Peek() == '"' ? QuotedField(field, fieldLine, count) : TakeUntil(field, '\0');
         const std::size_t bad = FindInvalidUtf8(field);
         if (bad != std::string::npos) {
             const auto breaks = std::count(field.begin(), field.begin() + static_cast<std::ptrdiff_t>(bad), '\n');

@@ -59,6 +59,11 @@ private:
     int Get();  // the next byte, or -1 at the end
     int Peek();
     bool Fill();
+    // Appends the bytes up to the next delimiter, line end or (unless it is
+    // '\0') `quote`, and gives that byte, consumed; -1 at the end.
+    int TakeUntil(std::string& field, char quote);
+    // A field that starts with a quote; gives the byte after its closing quote.
+    int QuotedField(std::string& field, std::size_t fieldLine, std::size_t count);
 
     std::istream& in_;
     std::vector<char> buffer_;

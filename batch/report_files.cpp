@@ -27,8 +27,8 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-ReportFiles::ReportFiles(const std::filesystem::path& folder)
-    : sparePath_(folder / (".korvel-batch-" + std::to_string(::getpid()) + ".tmp")) {}
+ReportFiles::ReportFiles(const std::filesystem::path& folder, unsigned worker)
+    : sparePath_(folder / (".korvel-batch-" + std::to_string(::getpid()) + "-" + std::to_string(worker) + ".tmp")) {}
 
 ReportFiles::~ReportFiles() { DropSpare(); }
 

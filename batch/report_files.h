@@ -17,8 +17,9 @@ namespace korvel::batch {
 
 class ReportFiles {
 public:
-    // `folder` is where every report of this writer goes.
-    explicit ReportFiles(const std::filesystem::path& folder);
+    // `folder` is where every report of this writer goes. Writers of one
+    // batch that run side by side have each their own `worker` number.
+    explicit ReportFiles(const std::filesystem::path& folder, unsigned worker = 0);
     ~ReportFiles();
     ReportFiles(const ReportFiles&) = delete;
     ReportFiles& operator=(const ReportFiles&) = delete;

@@ -1,18 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/station_run.h"
 
-#include <vector>
-
 namespace korvel::batch {
 
 namespace {
 
-std::string Joined(const std::vector<std::string>& texts) {
+std::string Status(const RunOutcome& run, const std::optional<FatalError>& failure) {
+    if (!failure && run.ShowsReport()) return std::string(kStatusOk);
     std::string joined;
-    for (const std::string& text : texts) {
+    for (const std::string_view message : run.messages) {
         if (!joined.empty()) joined += "; ";
-        joined += text;
+        joined += message;
     }
+    if (failure) joined += (joined.empty() ? "" : "; ") + ErrorText(*failure);
     return joined;
 }
 
@@ -25,20 +25,20 @@ StationOutcome RunStation(const RunInputs& row, char separator, const ReportWrit
         return outcome;
     }
 
-    const RunOutcome run = Calculate(row, separator);
-    std::vector<std::string> shown(run.messages.begin(), run.messages.end());
-    outcome.text5 = run.dailyConsumptionText.value_or("");
-    outcome.text6 = run.weldingSecondsText.value_or("");
+    RunOutcome run = Calculate(row, separator);
     std::optional<FatalError> failure = run.failure;
     if (!failure && writeReport) failure = writeReport(run.inputs, run.results);
-    if (failure) {
-        shown.push_back(ErrorText(*failure));
-    } else {
-        outcome.results = run.results;
-        if (!run.ShowsReport()) outcome.text5 = outcome.text6 = kFailedRunText;
-    }
+    outcome.computed = !failure;
     outcome.ok = !failure && run.ShowsReport();
-    outcome.status = outcome.ok ? std::string(kStatusOk) : Joined(shown);
+    outcome.status = Status(run, failure);
+    outcome.fieldsShowNumbers = failure || run.ShowsReport();
+    if (outcome.fieldsShowNumbers) {
+        outcome.text5 = std::move(run.dailyConsumptionText).value_or("");
+        outcome.text6 = std::move(run.weldingSecondsText).value_or("");
+    } else {
+        outcome.text5 = outcome.text6 = kFailedRunText;
+    }
+    outcome.results = std::move(run.results);
     return outcome;
 }
 

@@ -16,10 +16,15 @@ struct StationOutcome {
     // "ok"; or the validation messages, then the error, in the order the
     // window would have shown them, joined by "; ".
     std::string status;
-    std::string text5;  // the result fields as the run and its closing step left them
+    // The result fields as the run and its closing step left them: b and t
+    // as far as the run got, or kFailedRunText in both.
+    std::string text5;
     std::string text6;
-    // The results of a run that completed (also one with validation messages).
-    std::optional<CalcResults> results;
+    bool fieldsShowNumbers = false;  // b and t, not kFailedRunText
+    // The run completed its arithmetic (also one with validation messages):
+    // G and M are in `results`. b is there whenever text5 shows it.
+    bool computed = false;
+    CalcResults results;
 };
 
 inline constexpr std::string_view kStatusOk = "ok";

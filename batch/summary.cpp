@@ -1,65 +1,154 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/summary.h"
 
+#include <utility>
+
+#include "batch/batch_main.h"
 #include "calc/number_rules.h"
-#include "report/csv.h"
+#include "sheets/csv.h"
+#include "sheets/xlsx.h"
 
 namespace korvel::batch {
 
-SummaryTable::SummaryTable(char separator, std::function<void(std::string_view)> sink)
-    : separator_(separator), delimiter_(CsvDelimiter(separator)), sink_(std::move(sink)) {}
+namespace {
 
-void SummaryTable::Field(std::string_view text) {
-    if (lineStarted_) line_.push_back(delimiter_);
-    lineStarted_ = true;
-    AppendCsvField(line_, text, delimiter_);
-}
+constexpr std::size_t kLeadingColumns = 6;  // row to welding_time_s
 
-void SummaryTable::EndLine() {
-    line_ += "\r\n";
-    sink_(line_);
-    line_.clear();
-    lineStarted_ = false;
-}
-
-void SummaryTable::Begin() {
-    line_ = "\xEF\xBB\xBF";
-    for (const std::string_view name : {"row", "source", "brand", "status", "Text5", "Text6"}) Field(name);
-    for (const Substance& s : SubstanceCatalogue) {
-        Field("G " + std::string(s.code));
-        Field("M " + std::string(s.code));
+class CsvTable : public Summary {
+public:
+    CsvTable(char separator, std::function<void(std::string_view)> sink)
+        : separator_(separator), delimiter_(CsvDelimiter(separator)), sink_(std::move(sink)) {
+        CsvLine header(delimiter_);
+        for (const std::string& name : SummaryColumnNames()) header.Text(name);
+        sink_("\xEF\xBB\xBF" + std::move(header).Finish());
     }
-    EndLine();
-}
 
-void SummaryTable::AddRow(std::size_t row, const RunInputs& input, const StationOutcome& outcome) {
-    Field(std::to_string(row));
-    Field(input.sourceName);
-    Field(input.brand);
-    Field(outcome.status);
-    Field(outcome.text5);
-    Field(outcome.text6);
-    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        if (outcome.results) {
-            Field(NumberText(outcome.results->maxEmission[i], separator_));
-            Field(NumberText(outcome.results->grossEmission[i], separator_));
-            if (outcome.ok) totals_[i] += outcome.results->grossEmission[i];
+    std::string Prepare(const SummaryRow& row) const override {
+        const StationOutcome& outcome = row.outcome;
+        CsvLine line(delimiter_);
+        line.Number(std::to_string(row.number)).Text(row.typed.sourceName).Text(row.typed.brand).Text(outcome.status);
+        for (const std::string* field : {&outcome.text5, &outcome.text6}) {
+            outcome.fieldsShowNumbers ? line.Number(*field) : line.Text(*field);
+        }
+        for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+            line.Number(outcome.computed ? NumberText(outcome.results.maxEmission[i], separator_) : "");
+            line.Number(outcome.computed ? NumberText(outcome.results.grossEmission[i], separator_) : "");
+        }
+        return std::move(line).Finish();
+    }
+
+private:
+    void Write(const SummaryRow&, const std::string& prepared) override { sink_(prepared); }
+
+    void WriteTotals() override {
+        CsvLine line(delimiter_);
+        line.Text(kTotalsLabel);
+        for (std::size_t i = 1; i < kLeadingColumns; ++i) line.Number("");
+        for (const double total : Totals()) line.Number("").Number(NumberText(total, separator_));
+        sink_(std::move(line).Finish());
+    }
+
+    char separator_;
+    char delimiter_;
+    std::function<void(std::string_view)> sink_;
+};
+
+// G is a whole number of 1e-8 g/s, b of 0.01 kg.
+constexpr int kDecimalsOfG = 8;
+constexpr int kDecimalsOfB = 2;
+
+class XlsxTable : public Summary {
+public:
+    XlsxTable(const std::filesystem::path& path, const std::filesystem::path& input, char separator)
+        : separator_(separator),
+          sheet_(path, {"Сводка расчета выбросов: " + input.filename().string(), "Сводка", std::string(kProgramName),
+                        std::string(kVersion)}) {
+        const std::vector<std::string> names = SummaryColumnNames();
+        std::vector<SheetColumn> columns;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            static constexpr std::array<double, kLeadingColumns> kWidths{7, 28, 14, 36, 21, 21};
+            columns.push_back({names[i], i < kLeadingColumns ? kWidths[i] : 15.0});
+        }
+        sheet_.Header(columns);
+    }
+
+private:
+    void Write(const SummaryRow& row, const std::string&) override {
+        const StationOutcome& outcome = row.outcome;
+        sheet_.Number(static_cast<double>(row.number), 0);
+        sheet_.Text(row.typed.sourceName);
+        sheet_.Text(row.typed.brand);
+        sheet_.Text(outcome.status);
+        ResultField(outcome.text5, outcome.fieldsShowNumbers, [&] { return outcome.results.dailyConsumption; }, kDecimalsOfB);
+        ResultField(outcome.text6, outcome.fieldsShowNumbers, [&] { return ToNumber(outcome.text6, separator_); },
+                    kDecimalsAsWritten);
+        for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+            if (outcome.computed) {
+                sheet_.Number(outcome.results.maxEmission[i], kDecimalsOfG);
+                sheet_.Number(outcome.results.grossEmission[i], kDecimalsAsWritten);
+            } else {
+                sheet_.Empty();
+                sheet_.Empty();
+            }
+        }
+        sheet_.EndRow();
+    }
+
+    // A result field: its number, the failed-run text, or nothing.
+    void ResultField(const std::string& text, bool number, const std::function<double()>& value, int decimals) {
+        if (text.empty()) {
+            sheet_.Empty();
+        } else if (number) {
+            sheet_.Number(value(), decimals);
         } else {
-            Field("");
-            Field("");
+            sheet_.Text(text);
         }
     }
-    EndLine();
+
+    void WriteTotals() override {
+        sheet_.TotalsRow();
+        sheet_.Text(kTotalsLabel);
+        for (std::size_t i = 1; i < kLeadingColumns; ++i) sheet_.Empty();
+        for (const double total : Totals()) {
+            sheet_.Empty();
+            sheet_.Number(total, kDecimalsAsWritten);
+        }
+        sheet_.EndRow();
+        sheet_.Close();
+    }
+
+    char separator_;
+    XlsxSheet sheet_;
+};
+
+}  // namespace
+
+std::vector<std::string> SummaryColumnNames() {
+    std::vector<std::string> names{"row", "source", "brand", "status", "daily_consumption_kg", "welding_time_s"};
+    for (const Substance& s : SubstanceCatalogue) {
+        names.push_back("G_" + std::string(s.code) + "_g_s");
+        names.push_back("M_" + std::string(s.code) + "_t_year");
+    }
+    return names;
 }
 
-void SummaryTable::Finish() {
-    Field(kTotalsLabel);
-    for (int i = 0; i < 5; ++i) Field("");
-    for (const double total : totals_) {
-        Field("");
-        Field(NumberText(total, separator_));
+void Summary::Add(const SummaryRow& row, const std::string& prepared) {
+    if (row.outcome.ok) {
+        for (std::size_t i = 0; i < kSubstanceCount; ++i) totals_[i] += row.outcome.results.grossEmission[i];
     }
-    EndLine();
+    Write(row, prepared);
+}
+
+void Summary::Finish() { WriteTotals(); }
+
+std::unique_ptr<Summary> CsvSummary(char separator, std::function<void(std::string_view)> sink) {
+    return std::make_unique<CsvTable>(separator, std::move(sink));
+}
+
+std::unique_ptr<Summary> XlsxSummary(const std::filesystem::path& path, const std::filesystem::path& input,
+                                     char separator) {
+    return std::make_unique<XlsxTable>(path, input, separator);
 }
 
 }  // namespace korvel::batch
+

@@ -1,47 +1,65 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The summary table of a batch: one line per row with its status, the two
-// result fields and G and M of the eight substances, then the totals of M.
-//
-// UTF-8 with a byte-order mark so that spreadsheets recognise the encoding;
-// ';' between fields when the decimal separator is a comma, else ','.
+// result fields and G and M of the eight substances, then the totals of M
+// over the rows with status ok. As CSV or as an XLSX workbook.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "batch/station_run.h"
 #include "calc/substances.h"
 
 namespace korvel::batch {
 
-class SummaryTable {
-public:
-    // `sink` receives the bytes as they are produced.
-    SummaryTable(char separator, std::function<void(std::string_view)> sink);
+inline constexpr std::string_view kTotalsLabel = "итого";
 
-    // The byte-order mark and the header line.
-    void Begin();
-    void AddRow(std::size_t row, const RunInputs& input, const StationOutcome& outcome);
-    // The totals line: the sum of M per substance over the rows with status ok.
+// row, source, brand, status, daily_consumption_kg, welding_time_s, then
+// G_<code>_g_s and M_<code>_t_year of each substance in catalogue order.
+std::vector<std::string> SummaryColumnNames();
+
+// What the summary shows of one row.
+struct SummaryRow {
+    std::size_t number;  // the data row, 1 being the line after the header
+    const RunInputs& typed;
+    const StationOutcome& outcome;
+};
+
+class Summary {
+public:
+    virtual ~Summary() = default;
+
+    // The row's entry as far as it can be made ahead of writing, on any
+    // thread; handed back to Add.
+    virtual std::string Prepare(const SummaryRow&) const { return {}; }
+    // Adds the rows in order.
+    void Add(const SummaryRow& row, const std::string& prepared);
+    // The totals line; the table is complete.
     void Finish();
 
-    char Delimiter() const { return delimiter_; }
     const std::array<double, kSubstanceCount>& Totals() const { return totals_; }
 
-private:
-    void Field(std::string_view text);
-    void EndLine();
+protected:
+    virtual void Write(const SummaryRow& row, const std::string& prepared) = 0;
+    virtual void WriteTotals() = 0;
 
-    char separator_;
-    char delimiter_;
-    std::function<void(std::string_view)> sink_;
-    std::string line_;
-    bool lineStarted_ = false;
+private:
     std::array<double, kSubstanceCount> totals_{};
 };
 
-inline constexpr std::string_view kTotalsLabel = "итого";
+// UTF-8 with a byte-order mark so that spreadsheets recognise the encoding;
+// CR LF line ends; ';' between fields when the decimal separator is a comma,
+// else ','. `sink` receives the bytes as they are produced.
+std::unique_ptr<Summary> CsvSummary(char separator, std::function<void(std::string_view)> sink);
+
+// An XLSX workbook at `path`, for the batch of `input`. Throws SheetError.
+std::unique_ptr<Summary> XlsxSummary(const std::filesystem::path& path, const std::filesystem::path& input,
+                                     char separator);
 
 }  // namespace korvel::batch

@@ -56,18 +56,25 @@ int RunBatch(const std::vector<std::string>& args) {
     return BatchMain(args, {out, err});
 }
 
+// Rows per second of a summary without reports, on one thread and on two.
 void SummaryOnly(benchmark::State& state) {
     const auto rows = static_cast<std::size_t>(state.range(0));
     const fs::path input = Stations(rows);
     const fs::path summary = WorkDir() / "summary-only.csv";
+    const std::string jobs = "--jobs=" + std::to_string(state.range(1));
     for (auto _ : state) {
-        const int code = RunBatch(
-            {input.string(), "--summary", summary.string(), "--summary-only", "--quiet", "--decimal-separator=,"});
+        const int code = RunBatch({input.string(), "--summary", summary.string(), "--summary-only", "--quiet",
+                                   "--decimal-separator=,", jobs});
         if (code != 0) state.SkipWithError("batch failed");
     }
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(SummaryOnly)->Arg(20000)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(SummaryOnly)
+    ->ArgNames({"rows", "jobs"})
+    ->Args({200000, 1})
+    ->Args({200000, 2})
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond);
 
 // The whole batch with report files against plain writes of the same bytes
 // under the same names (no computation, no temporary file, no rename). The
@@ -147,10 +154,12 @@ long StatusKiB(std::string_view key) {
 }
 
 // How much the peak resident memory rises over a whole batch: the peak is
-// reset to the present size first, so the figure is what the batch adds.
+// reset to the present size first, so the figure is what the batch adds. It
+// should not grow with the rows, for a CSV summary (second argument 0) and an
+// XLSX one (1).
 void PeakMemory(benchmark::State& state) {
     const fs::path input = Stations(static_cast<std::size_t>(state.range(0)));
-    const fs::path summary = WorkDir() / "memory.csv";
+    const fs::path summary = WorkDir() / (state.range(1) == 0 ? "memory.csv" : "memory.xlsx");
     long addedKiB = -1;
     for (auto _ : state) {
         std::ofstream("/proc/self/clear_refs") << "5" << std::flush;
@@ -162,7 +171,14 @@ void PeakMemory(benchmark::State& state) {
     }
     state.counters["peak_added_KiB"] = static_cast<double>(addedKiB);
 }
-BENCHMARK(PeakMemory)->Arg(1000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(PeakMemory)
+    ->ArgNames({"rows", "xlsx"})
+    ->Args({10000, 0})
+    ->Args({200000, 0})
+    ->Args({10000, 1})
+    ->Args({100000, 1})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

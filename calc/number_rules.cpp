@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "calc/number_rules.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -197,10 +198,36 @@ double LeadingNumber(std::string_view raw) {
 
 namespace {
 
+// A text of at most N bytes kept in place: NumberText builds a few short
+// texts for every number, and the heap and the bounds checks of std::string
+// cost more than the rest of it.
+template <std::size_t N>
+class ShortText {
+public:
+    void operator+=(char c) { bytes_[size_++] = c; }
+    void operator+=(std::string_view text) { Append(text); }
+    void Append(std::string_view text) {
+        std::copy(text.begin(), text.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(size_));
+        size_ += text.size();
+    }
+    void Append(std::size_t count, char c) {
+        std::fill_n(bytes_.begin() + static_cast<std::ptrdiff_t>(size_), count, c);
+        size_ += count;
+    }
+    void PopBack() { --size_; }
+    char Back() const { return bytes_[size_ - 1]; }
+    std::size_t Size() const { return size_; }
+    std::string_view View() const { return {bytes_.data(), size_}; }
+
+private:
+    std::array<char, N> bytes_;
+    std::size_t size_ = 0;
+};
+
 // A finite non-zero magnitude correctly rounded to 15 significant digits:
 // the digits without trailing zeros, and the decimal exponent of the first.
 struct Digits15 {
-    std::string digits;
+    ShortText<15> digits;
     int exponent = 0;
 };
 
@@ -210,43 +237,49 @@ Digits15 RoundTo15Digits(double magnitude) {
     const std::size_t ePos = s.find('e');
     Digits15 d;
     d.digits += s[0];
-    d.digits.append(s.substr(2, ePos - 2));
-    while (d.digits.size() > 1 && d.digits.back() == '0') d.digits.pop_back();
+    d.digits.Append(s.substr(2, ePos - 2));
+    while (d.digits.Size() > 1 && d.digits.Back() == '0') d.digits.PopBack();
     std::from_chars(s.data() + ePos + (s[ePos + 1] == '+' ? 2 : 1), s.data() + s.size(), d.exponent);
     return d;
 }
 
+// The longest: a sign, "0,000" and 15 digits, or "d,", 14 digits and "E-308".
+using NumberTextBuffer = ShortText<32>;
+
 // Decimal exponents -4..14: no exponent, no grouping, no trailing zeros.
-void AppendFixedForm(std::string& out, const Digits15& d, char separator) {
-    const int count = static_cast<int>(d.digits.size());
+void AppendFixedForm(NumberTextBuffer& out, const Digits15& d, char separator) {
+    const std::string_view digits = d.digits.View();
+    const int count = static_cast<int>(digits.size());
     if (d.exponent < 0) {
         out += '0';
         out += separator;
-        out.append(static_cast<std::size_t>(-d.exponent - 1), '0');
-        out += d.digits;
+        out.Append(static_cast<std::size_t>(-d.exponent - 1), '0');
+        out += digits;
     } else if (count <= d.exponent + 1) {
-        out += d.digits;
-        out.append(static_cast<std::size_t>(d.exponent + 1 - count), '0');
+        out += digits;
+        out.Append(static_cast<std::size_t>(d.exponent + 1 - count), '0');
     } else {
         const auto integerDigits = static_cast<std::size_t>(d.exponent) + 1;
-        out.append(d.digits, 0, integerDigits);
+        out += digits.substr(0, integerDigits);
         out += separator;
-        out.append(d.digits, integerDigits);
+        out += digits.substr(integerDigits);
     }
 }
 
 // "1,5E-05", "1E+15": the exponent with a sign and at least two digits.
-void AppendScientificForm(std::string& out, const Digits15& d, char separator) {
-    out += d.digits[0];
-    if (d.digits.size() > 1) {
+void AppendScientificForm(NumberTextBuffer& out, const Digits15& d, char separator) {
+    const std::string_view digits = d.digits.View();
+    out += digits[0];
+    if (digits.size() > 1) {
         out += separator;
-        out.append(d.digits, 1);
+        out += digits.substr(1);
     }
     out += 'E';
     out += d.exponent < 0 ? '-' : '+';
-    const int magnitude = d.exponent < 0 ? -d.exponent : d.exponent;
-    if (magnitude < 10) out += '0';
-    out += std::to_string(magnitude);
+    const int magnitude = d.exponent < 0 ? -d.exponent : d.exponent;  // below 400
+    if (magnitude >= 100) out += static_cast<char>('0' + magnitude / 100);
+    out += static_cast<char>('0' + magnitude / 10 % 10);
+    out += static_cast<char>('0' + magnitude % 10);
 }
 
 }  // namespace
@@ -257,13 +290,14 @@ std::string NumberText(double value, char separator) {
     if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
 
     const Digits15 d = RoundTo15Digits(std::fabs(value));
-    std::string out = value < 0 ? "-" : "";
+    NumberTextBuffer out;
+    if (value < 0) out += '-';
     if (d.exponent >= -4 && d.exponent <= 14) {
         AppendFixedForm(out, d, separator);
     } else {
         AppendScientificForm(out, d, separator);
     }
-    return out;
+    return std::string(out.View());
 }
 
 std::string NumberText(std::int64_t value) { return std::to_string(value); }

@@ -24,6 +24,7 @@ constexpr QSize kClientSize{632, 453};
 constexpr QRect kBrowserGeometry{0, 8, 633, 441};
 // What the suggested file name says a saved or exported report is.
 QString ReportKind() { return QStringLiteral("отчет"); }
+QString TotalsKind() { return QStringLiteral("итоги"); }
 
 }  // namespace
 
@@ -42,7 +43,7 @@ Form2::Form2(char separator, QWidget* parent)
 }
 
 void Form2::ShowReport(const std::filesystem::path& reportPath, const CalcInputs& inputs, const CalcResults& results) {
-    sourceName_ = inputs.sourceName;
+    inputs_ = inputs;
     results_ = results;
     WebBrowser1->Navigate(reportPath);
 }
@@ -62,6 +63,7 @@ void Form2::ShowContextMenu(const QPoint& pos) {
     menu.addAction(tr("Экспорт для текстового редактора (ODT)…"), this, &Form2::ExportOdt);
     QAction* totals = menu.addAction(tr("Экспорт итогов для электронной таблицы (CSV)…"), this, &Form2::ExportTotals);
     totals->setEnabled(results_.has_value());
+    menu.addAction(tr("Итоги в Excel (XLSX)…"), this, &Form2::ExportTotalsXlsx)->setEnabled(results_.has_value());
     menu.addSeparator();
     QAction* browser = menu.addAction(tr("Открыть в браузере по умолчанию"), this, &Form2::OpenInBrowser);
     browser->setEnabled(shown);
@@ -86,7 +88,7 @@ void Form2::PrintPreview() {
 
 QString Form2::AskSavePath(const QString& title, const QString& kind, const QString& suffix, const QString& filter) {
     KeepToolkitSettingsForThisRun();
-    const QString stem = QString::fromStdString(SafeFileStem(sourceName_));
+    const QString stem = QString::fromStdString(SafeFileStem(inputs_.sourceName));
     const QString name = (stem.isEmpty() ? kind : stem + QLatin1Char('-') + kind) + QLatin1Char('.') + suffix;
     // The Documents folder, or the home folder where there is none: never the
     // folder the program happened to be started in.
@@ -124,9 +126,16 @@ void Form2::ExportOdt() {
 
 void Form2::ExportTotals() {
     if (!results_) return;
-    const QString path = AskSavePath(tr("Экспорт итогов для электронной таблицы"), QStringLiteral("итоги"),
-                                     QStringLiteral("csv"), tr("Таблица CSV (*.csv)"));
-    if (!path.isEmpty() && !SaveTotalsCsv(*results_, separator_, path)) ReportFailure(path);
+    const QString path = AskSavePath(tr("Экспорт итогов для электронной таблицы"), TotalsKind(), QStringLiteral("csv"),
+                                     tr("Таблица CSV (*.csv)"));
+    if (!path.isEmpty() && !SaveTotalsCsv(inputs_, *results_, separator_, path)) ReportFailure(path);
+}
+
+void Form2::ExportTotalsXlsx() {
+    if (!results_) return;
+    const QString path = AskSavePath(tr("Итоги в Excel"), TotalsKind(), QStringLiteral("xlsx"),
+                                     tr("Книга Excel (*.xlsx)"));
+    if (!path.isEmpty() && !SaveTotalsXlsx(inputs_, *results_, path)) ReportFailure(path);
 }
 
 void Form2::OpenInBrowser() {

@@ -38,13 +38,14 @@ private:
     void SavePdf();
     void ExportOdt();
     void ExportTotals();
+    void ExportTotalsXlsx();
     // The file name the user chose, or empty. `kind` and `suffix` make the
     // suggested name together with the source name.
     QString AskSavePath(const QString& title, const QString& kind, const QString& suffix, const QString& filter);
     void ReportFailure(const QString& path);
 
     char separator_;
-    std::string sourceName_;
+    CalcInputs inputs_;  // of the shown report: its source name and brand
     std::optional<CalcResults> results_;
 };
 

@@ -8,14 +8,51 @@
 #include <QTemporaryFile>
 #include <QTextDocument>
 #include <QTextDocumentWriter>
+#include <algorithm>
+#include <array>
 #include <functional>
 #include <memory>
+#include <utility>
 
+#include "calc/substances.h"
+#include "korvel/version.h"
 #include "platform/flat_document.h"
+#include "sheets/xlsx.h"
 
 namespace korvel {
 
 namespace {
+
+constexpr int kDecimalsOfG = 8;  // G is a whole number of 1e-8 g/s
+
+// The totals workbook at `file`; false when it could not be written.
+bool WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const std::filesystem::path& file) {
+    try {
+        XlsxSheet sheet(file, {"Итого по источнику: " + inputs.sourceName, "Итоги", "korvel", KORVEL_VERSION_DISPLAY});
+        for (const auto& [label, value] :
+             {std::pair{kTotalsSourceLabel, &inputs.sourceName}, {kTotalsBrandLabel, &inputs.brand}}) {
+            sheet.Text(label);
+            sheet.Text(*value);
+            sheet.EndRow();
+        }
+        sheet.EndRow();
+        std::array<SheetColumn, kTotalsColumns.size()> columns;
+        std::transform(kTotalsColumns.begin(), kTotalsColumns.end(), columns.begin(),
+                       [](const TotalsColumn& c) { return SheetColumn{c.heading, c.width}; });
+        sheet.Header(columns);
+        for (const std::size_t i : TotalsRows(results)) {
+            sheet.Text(SubstanceCatalogue[i].code);
+            sheet.Text(SubstanceCatalogue[i].name);
+            sheet.Number(results.maxEmission[i], kDecimalsOfG);
+            sheet.Number(results.grossEmission[i], kDecimalsAsWritten);
+            sheet.EndRow();
+        }
+        sheet.Close();
+        return true;
+    } catch (const SheetError&) {
+        return false;
+    }
+}
 
 // `write` fills the new file; it replaces the one at `path` only when that
 // and every write succeeded.
@@ -57,9 +94,21 @@ bool SaveReportOdt(const QTextDocument& document, const QString& path) {
     return WriteAtomically(path, [&](QIODevice& out) { return WriteBytes(out, odt.data()); });
 }
 
-bool SaveTotalsCsv(const CalcResults& results, char separator, const QString& path) {
-    const QByteArray csv = QByteArray::fromStdString(TotalsCsv(results, separator));
+bool SaveTotalsCsv(const CalcInputs& inputs, const CalcResults& results, char separator, const QString& path) {
+    const QByteArray csv = QByteArray::fromStdString(TotalsCsv(inputs, results, separator));
     return WriteAtomically(path, [&](QIODevice& out) { return WriteBytes(out, csv); });
+}
+
+bool SaveTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const QString& path) {
+    // The library writes to a file name: a private temporary file first,
+    // whose bytes then replace the target as every export does.
+    QTemporaryFile workbook(QDir(QDir::tempPath()).filePath(QStringLiteral("korvel-XXXXXX.xlsx")));
+    if (!workbook.open()) return false;
+    workbook.close();
+    if (!WriteTotalsXlsx(inputs, results, workbook.fileName().toStdString())) return false;
+    if (!workbook.open()) return false;
+    const QByteArray bytes = workbook.readAll();
+    return !bytes.isEmpty() && WriteAtomically(path, [&](QIODevice& out) { return WriteBytes(out, bytes); });
 }
 
 QString WriteBrowserCopy(const QByteArray& reportBytes, const QString& folder) {

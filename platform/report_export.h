@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the report window's context menu saves: the shown report as HTML, PDF
-// or OpenDocument text, and the totals table as CSV for a spreadsheet; and
-// the copy of the report it hands to the web browser. Paths are parameters;
-// the file dialogs stay with the window.
+// or OpenDocument text, and the totals table for a spreadsheet as CSV or
+// XLSX; and the copy of the report it hands to the web browser. Paths are
+// parameters; the file dialogs stay with the window.
 #pragma once
 
 #include <QByteArray>
@@ -10,7 +10,7 @@
 #include <string>
 
 #include "calc/run.h"
-#include "report/totals_csv.h"
+#include "sheets/totals.h"
 
 class QTextDocument;
 
@@ -24,7 +24,10 @@ bool SaveReportPdf(const QTextDocument& document, const QString& path);
 bool SaveReportOdt(const QTextDocument& document, const QString& path);
 
 // The totals table as TotalsCsv writes it.
-bool SaveTotalsCsv(const CalcResults& results, char separator, const QString& path);
+bool SaveTotalsCsv(const CalcInputs& inputs, const CalcResults& results, char separator, const QString& path);
+// The totals table as an XLSX workbook: the source name, the brand, codes and
+// names as text cells, G and M as number cells, the heading bold and kept in view.
+bool SaveTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const QString& path);
 
 // A new file in the folder `folder` holding the report's bytes after a first
 // line that declares their code page, Windows-1251, for a browser that would

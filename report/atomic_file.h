@@ -36,6 +36,9 @@ public:
 
     // A failed write is remembered and reported by Commit.
     void Write(std::string_view bytes);
+    // For a writer that opens the file by its name (a library) instead of
+    // calling Write: it writes here, and Commit puts the file in place.
+    const std::filesystem::path& TemporaryPath() const { return temporary_; }
     // Flushes, closes and renames the file over the target; on failure the
     // temporary file is removed and the target left as it was.
     void Commit();

@@ -11,7 +11,7 @@
 #include "calc/run.h"
 #include "calc/substances.h"
 #include "report/report_document.h"
-#include "report/totals_csv.h"
+#include "sheets/totals.h"
 
 namespace korvel {
 namespace {
@@ -61,7 +61,7 @@ val CalculateForPage(const val& typed, const std::string& separator) {
     const bool failed = built && !outcome.ShowsReport();
     result.set("closingText", failed ? val(std::string(kFailedRunText)) : val::null());
     result.set("report", built ? Bytes(BuildReport(outcome.inputs, outcome.results, sep)) : val::null());
-    result.set("totalsCsv", built ? Bytes(TotalsCsv(outcome.results, sep)) : val::null());
+    result.set("totalsCsv", built ? Bytes(TotalsCsv(outcome.inputs, outcome.results, sep)) : val::null());
     return result;
 }
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <numeric>
 #include <regex>
 #include <sstream>
@@ -14,6 +15,7 @@
 #include "batch/file_names.h"
 #include "batch/station_run.h"
 #include "report/report_document.h"
+#include "support/xlsx_cells.h"
 
 namespace korvel::batch {
 namespace {
@@ -125,6 +127,9 @@ TEST_F(Batch, EveryRowMatchesTheWindowAndItsReportBytes) {
         const char delimiter = separator == ',' ? ';' : ',';
         const Table summary = Summary(out / "summary.csv", delimiter);
         ASSERT_EQ(summary.size(), rows.size() + 2);
+        EXPECT_EQ(std::vector<std::string>(summary[0].begin(), summary[0].begin() + 8),
+                  (std::vector<std::string>{"row", "source", "brand", "status", "daily_consumption_kg",
+                                            "welding_time_s", "G_0143_g_s", "M_0143_t_year"}));
         bool allOk = true;
         for (std::size_t i = 0; i < rows.size(); ++i) {
             SCOPED_TRACE(i);
@@ -215,6 +220,105 @@ TEST_F(Batch, FailedRowsAreMarkedAndLeftOutOfTheTotals) {
         EXPECT_EQ(totals[6 + 2 * i], "");
         EXPECT_EQ(totals[7 + 2 * i], NumberText(first.grossEmission[i] + last.grossEmission[i], ','));
     }
+}
+
+// The column letters of a summary sheet: A (row) to V (M of the last substance).
+std::string ColumnLetter(std::size_t index) {
+    return std::string(1, static_cast<char>('A' + index));
+}
+
+TEST_F(Batch, XlsxSummaryHoldsTextsAsTextsAndNumbersAsExactNumbers) {
+    RunInputs formula = kPerYearExample, manyDays = kDailyExample, stopped = kPerYearExample;
+    formula.sourceName = "=1+2";
+    formula.brand = "АНО - 7";
+    manyDays.workingDays = "400";
+    stopped.hoursPerYear = "abc";
+    const std::vector<RunInputs> rows{kDailyExample, formula, manyDays, stopped};
+    const fs::path summary = dir_ / "summary.xlsx";
+    ASSERT_EQ(Run({Input(rows).string(), "--summary", summary.string(), "--summary-only", "--decimal-separator=,"}),
+              kExitSomeRowsFailed);
+
+    auto cells = testing::XlsxCells(summary);
+    EXPECT_EQ(cells["E1"].value, "daily_consumption_kg");
+    EXPECT_EQ(cells["V1"].value, "M_0337_t_year");
+    std::array<double, kSubstanceCount> totals{};
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        SCOPED_TRACE(r);
+        const std::string line = std::to_string(r + 2);
+        const auto at = [&](std::size_t column) { return cells[ColumnLetter(column) + line]; };
+        const RunOutcome run = Calculate(rows[r], ',');
+        EXPECT_EQ(at(0).value, std::to_string(r + 1));
+        EXPECT_TRUE(at(1).text && at(2).text && at(3).text);
+        EXPECT_EQ(at(1).value, rows[r].sourceName);
+        EXPECT_EQ(at(2).value, rows[r].brand);
+        if (run.failure) {
+            EXPECT_EQ(at(3).value, ErrorText(*run.failure));
+            EXPECT_EQ(at(6).value, "");
+            continue;
+        }
+        if (run.ShowsReport()) {
+            EXPECT_FALSE(at(4).text);
+            EXPECT_EQ(std::stod(at(4).value), run.results.dailyConsumption);
+            EXPECT_EQ(std::stod(at(5).value), ToNumber(*run.weldingSecondsText, ','));
+            for (std::size_t i = 0; i < kSubstanceCount; ++i) totals[i] += run.results.grossEmission[i];
+        } else {
+            EXPECT_TRUE(at(4).text);
+            EXPECT_EQ(at(4).value, kFailedRunText);
+        }
+        for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+            EXPECT_FALSE(at(6 + 2 * i).text || at(7 + 2 * i).text);
+            EXPECT_EQ(std::stod(at(6 + 2 * i).value), run.results.maxEmission[i]);
+            // 16 significant digits: the last bit of M may differ.
+            EXPECT_NEAR(std::stod(at(7 + 2 * i).value), run.results.grossEmission[i], 1e-18);
+        }
+    }
+    const std::string totalsLine = std::to_string(rows.size() + 2);
+    EXPECT_EQ(cells["A" + totalsLine].value, "итого");
+    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+        EXPECT_NEAR(std::stod(cells[ColumnLetter(7 + 2 * i) + totalsLine].value), totals[i], 1e-18);
+    }
+}
+
+// Rows of every kind, enough for several chunks and threads.
+std::vector<RunInputs> ManyRows(std::size_t count) {
+    std::vector<RunInputs> rows;
+    for (std::size_t i = 0; i < count; ++i) {
+        RunInputs row = i % 3 == 0 ? kPerYearExample : kDailyExample;
+        row.sourceName = "Пост " + std::to_string(i);
+        row.brand = std::string(BrandTable[i % kBrandCount].name);
+        row.yearlyConsumption = std::to_string(10 + i % 500);
+        if (i % 7 == 0) row.workingDays = "400";
+        if (i % 11 == 0) row.hoursPerYear = i % 2 ? "x" : "";
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// Every file in a folder by name, with its bytes.
+std::map<std::string, std::string> Files(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::directory_iterator(folder)) files[entry.path().filename()] = ReadFile(entry.path());
+    return files;
+}
+
+TEST_F(Batch, OutputIsTheSameOnOneThreadAndOnMany) {
+    const auto run = [&](const fs::path& input, const std::string& jobs, const fs::path& out, bool reports) {
+        std::vector<std::string> args{input.string(), "-o", out.string(), "--jobs", jobs, "--decimal-separator=,"};
+        if (!reports) args.push_back("--summary-only");
+        EXPECT_EQ(Run(args), kExitSomeRowsFailed);
+        return err_.str();
+    };
+    // Several chunks: the summary and the failed rows on stderr.
+    const fs::path many = Input(ManyRows(5000));
+    EXPECT_EQ(run(many, "1", dir_ / "one", false), run(many, "3", dir_ / "three", false));
+    EXPECT_EQ(ReadFile(dir_ / "one" / "summary.csv"), ReadFile(dir_ / "three" / "summary.csv"));
+    // The reports, written side by side.
+    const fs::path few = Input(ManyRows(300));
+    run(few, "1", dir_ / "one-reports", true);
+    run(few, "3", dir_ / "three-reports", true);
+    const auto reports = Files(dir_ / "one-reports");
+    EXPECT_EQ(reports.size(), 300 - 14 + 1);  // the odd multiples of 11 stop; one summary
+    EXPECT_EQ(reports, Files(dir_ / "three-reports"));
 }
 
 TEST_F(Batch, ColumnsAreFoundByNameInAnyOrder) {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the report window's context menu writes: HTML, PDF, ODT and the
-// totals CSV.
+// totals as CSV and XLSX.
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -16,16 +16,17 @@
 #include "platform/report_export.h"
 #include "platform/web_browser.h"
 #include "support/worked_example.h"
+#include "support/xlsx_cells.h"
 #include "support/zip_entry.h"
 
 namespace {
 
 // A clean run of the input window's defaults with the given brand.
-korvel::CalcResults RunWith(const std::string& brand, const std::string& consumption, char separator) {
+korvel::RunOutcome RunWith(const std::string& brand, const std::string& consumption, char separator) {
     korvel::RunInputs typed = korvel::testing::WorkedExample();
     typed.brand = brand;
     typed.yearlyConsumption = consumption;
-    return korvel::Calculate(typed, separator).results;
+    return korvel::Calculate(typed, separator);
 }
 
 QByteArray ReadAll(const QString& path) {
@@ -115,7 +116,9 @@ bool Export(const QString& kind, const korvel::WebBrowser& view, const QString& 
     if (kind == u"htm") return korvel::SaveReportHtml(view.ShownBytes(), path);
     if (kind == u"pdf") return korvel::SaveReportPdf(*view.document(), path);
     if (kind == u"odt") return korvel::SaveReportOdt(*view.document(), path);
-    return korvel::SaveTotalsCsv(RunWith("УОНИ 13/45", "330.00", ','), ',', path);
+    const korvel::RunOutcome run = RunWith("УОНИ 13/45", "330.00", ',');
+    if (kind == u"xlsx") return korvel::SaveTotalsXlsx(run.inputs, run.results, path);
+    return korvel::SaveTotalsCsv(run.inputs, run.results, ',', path);
 }
 
 QStringList SplitRow(const QString& row, QChar delimiter) {
@@ -169,14 +172,17 @@ private slots:
         QFETCH(QString, consumption);
         QFETCH(char, separator);
         QFETCH(QStringList, codes);
-        const korvel::CalcResults results = RunWith(brand.toStdString(), consumption.toStdString(), separator);
-        const std::string csv = korvel::TotalsCsv(results, separator);
+        const korvel::RunOutcome run = RunWith(brand.toStdString(), consumption.toStdString(), separator);
+        const korvel::CalcResults& results = run.results;
+        const std::string csv = korvel::TotalsCsv(run.inputs, results, separator);
 
         QVERIFY(csv.starts_with("\xEF\xBB\xBF"));
         QVERIFY(csv.ends_with("\r\n"));
         QStringList rows = QString::fromUtf8(csv.substr(3)).split("\r\n");
         rows.removeLast();
         const QChar delimiter = separator == ',' ? ';' : ',';
+        QCOMPARE(SplitRow(rows.takeFirst(), delimiter), (QStringList{"Источник выброса", "__________"}));
+        QCOMPARE(SplitRow(rows.takeFirst(), delimiter), (QStringList{"Марка электрода", brand}));
         QCOMPARE(SplitRow(rows.takeFirst(), delimiter),
                  (QStringList{"Код вещества", "Наименование вещества", "Максимально разовый выброс, г/сек",
                               "Валовый выброс, т/год"}));
@@ -194,13 +200,38 @@ private slots:
     }
 
     void totalsCsvOfTheWorkedExample() {
-        const std::string csv = korvel::TotalsCsv(RunWith("УОНИ 13/45", "330.00", ','), ',');
+        korvel::RunOutcome run = RunWith("УОНИ 13/45", "330.00", ',');
+        run.inputs.sourceName = "=Цех 1";
+        const std::string csv = korvel::TotalsCsv(run.inputs, run.results, ',');
+        QVERIFY(csv.starts_with("\xEF\xBB\xBFИсточник выброса;'=Цех 1\r\nМарка электрода;УОНИ 13/45\r\n"));
         QVERIFY(csv.find("\r\n0143;Марганец и его соединения;0,000184;0,0003036\r\n") != std::string::npos);
         QVERIFY(csv.find("\r\n2908;Пыль неорганическая, содержащая SiO2 (20 - 70%);0,00028;0,000462\r\n") !=
                 std::string::npos);
-        const std::string dotted = korvel::TotalsCsv(RunWith("УОНИ 13/45", "330.00", '.'), '.');
-        QVERIFY(dotted.find("\r\n2908,\"Пыль неорганическая, содержащая SiO2 (20 - 70%)\",0.00028,0.000462\r\n") !=
+        const korvel::RunOutcome dotted = RunWith("УОНИ 13/45", "330.00", '.');
+        QVERIFY(korvel::TotalsCsv(dotted.inputs, dotted.results, '.')
+                    .find("\r\n2908,\"Пыль неорганическая, содержащая SiO2 (20 - 70%)\",0.00028,0.000462\r\n") !=
                 std::string::npos);
+    }
+
+    // Codes stay codes and numbers numbers in a spreadsheet; the source and
+    // brand stand above the table.
+    void totalsXlsxOfTheWorkedExample() {
+        korvel::RunOutcome run = RunWith("УОНИ 13/45", "330.00", ',');
+        run.inputs.sourceName = "=Цех 1";
+        QTemporaryDir dir;
+        QVERIFY(korvel::SaveTotalsXlsx(run.inputs, run.results, dir.filePath("t.xlsx")));
+        auto cells = korvel::testing::XlsxCells(dir.filePath("t.xlsx").toStdString());
+        QCOMPARE(cells["A1"].value, "Источник выброса");
+        QCOMPARE(cells["B1"].value, "=Цех 1");
+        QCOMPARE(cells["B2"].value, "УОНИ 13/45");
+        QCOMPARE(cells["A4"].value, "Код вещества");
+        QVERIFY(cells["A5"].text && cells["A7"].text);
+        QCOMPARE(cells["A5"].value, "0143");
+        QCOMPARE(cells["A7"].value, "2908");
+        QVERIFY(!cells["C5"].text && !cells["D7"].text);
+        QCOMPARE(std::stod(cells["C5"].value), run.results.maxEmission[0]);
+        QCOMPARE(std::stod(cells["D7"].value), run.results.grossEmission[2]);
+        QVERIFY(!cells.contains("A12"));  // seven substances of this brand
     }
 
     void odtHoldsTheWholeReport_data() {
@@ -231,6 +262,7 @@ private slots:
         QTest::newRow("pdf") << "pdf" << QByteArray("%PDF-");
         QTest::newRow("odt") << "odt" << QByteArray("PK\x03\x04");
         QTest::newRow("csv") << "csv" << QByteArray("\xEF\xBB\xBF");
+        QTest::newRow("xlsx") << "xlsx" << QByteArray("PK\x03\x04");
     }
     void exportsReplaceAtomically() {
         QFETCH(QString, kind);

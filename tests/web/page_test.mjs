@@ -110,7 +110,8 @@ test("the worked example gives the golden report in both separators and modes", 
         if (c === cases[0]) {
             const totals = await download(page, "#exportTotals");
             assert.equal(totals.name, "korvel.csv");
-            const firstRow = /^\uFEFFКод вещества;.*\r\n0143;Марганец и его соединения;0,000184;0,0003036\r\n/;
+            const firstRow = new RegExp("^\uFEFFИсточник выброса;__________\r\nМарка электрода;УОНИ 13/45\r\n" +
+                                        "Код вещества;.*\r\n0143;Марганец и его соединения;0,000184;0,0003036\r\n");
             assert.match(totals.bytes.toString(), firstRow);
         }
         await page.close();

@@ -1,0 +1,224 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "batch/batch_run.h"
+
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <system_error>
+#include <vector>
+
+#include "batch/batch_error.h"
+#include "batch/file_names.h"
+#include "batch/parallel.h"
+#include "batch/progress_bar.h"
+#include "batch/report_files.h"
+#include "batch/stations_file.h"
+#include "batch/summary.h"
+#include "report/atomic_file.h"
+#include "report/report_document.h"
+#include "sheets/xlsx.h"
+
+namespace korvel::batch {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Rows read, computed and written at a time: enough to keep every thread
+// busy, few enough that memory does not grow with the file.
+constexpr std::size_t kChunkRows = 2048;
+
+// A row and what became of it.
+struct RowWork {
+    StationRow row;
+    StationOutcome outcome;
+    std::string summaryEntry;  // Summary::Prepare
+};
+
+// The summary file, which appears only when the batch completes. Its
+// failures end the batch.
+class SummaryFile {
+public:
+    explicit SummaryFile(const Options& options) : file_(Create(options.summary)) {
+        Guarded([&] {
+            if (options.format == SummaryFormat::Xlsx) {
+                table_ = XlsxSummary(file_->TemporaryPath(), options.input, options.separator);
+            } else {
+                table_ = CsvSummary(options.separator, [this](std::string_view bytes) { file_->Write(bytes); });
+            }
+        });
+    }
+
+    // Summary::Prepare, on any thread.
+    std::string Prepare(const SummaryRow& row) const { return table_->Prepare(row); }
+    void Add(const SummaryRow& row, const std::string& prepared) { Guarded([&] { table_->Add(row, prepared); }); }
+
+    void Commit() {
+        Guarded([&] {
+            table_->Finish();
+            file_->Commit();
+        });
+    }
+
+private:
+    static std::unique_ptr<AtomicFile> Create(const fs::path& path) {
+        std::unique_ptr<AtomicFile> file;
+        Guarded([&] { file = std::make_unique<AtomicFile>(path, "сводку"); });
+        return file;
+    }
+
+    template <typename Step>
+    static void Guarded(const Step& step) {
+        try {
+            step();
+        } catch (const SheetError& error) {
+            throw BatchError(error.what());
+        } catch (const FatalError& error) {
+            throw BatchError(ErrorText(error));
+        }
+    }
+
+    std::unique_ptr<AtomicFile> file_;
+    std::unique_ptr<Summary> table_;
+};
+
+class Batch {
+public:
+    Batch(const Options& options, BatchStreams& streams, std::size_t records)
+        : options_(options),
+          streams_(streams),
+          input_(options.input),
+          nameWidth_(RowNumberWidth(records)),
+          progress_(streams.err, records, streams.errIsTerminal && !options.quiet && records > 5000),
+          summary_(options) {
+        if (options.summaryOnly) return;
+        for (unsigned worker = 0; worker < options.threads; ++worker) reportFiles_.emplace_back(options.outputDir, worker);
+    }
+
+    // Three chunks at a time: while the other threads compute one, the
+    // calling thread writes the one before and reads the one after, then
+    // joins the computing.
+    int Run() {
+        std::vector<RowWork> written, computed, read;
+        ReadChunk(computed);
+        while (!computed.empty() && !Stopped()) {
+            ForEachInParallel(
+                computed.size(), options_.threads,
+                [&](std::size_t i, unsigned worker) {
+                    if (!Stopped()) ComputeRow(computed[i], worker);
+                },
+                [&] {
+                    AddChunk(written);
+                    ReadChunk(read);
+                });
+            std::swap(written, computed);
+            std::swap(computed, read);
+        }
+        if (Stopped()) {
+            progress_.Clear();
+            streams_.err << "korvel-batch: прервано; сводка не записана\n";
+            return kExitInterrupted;
+        }
+        AddChunk(written);
+        progress_.Finish();
+        summary_.Commit();
+        Conclude();
+        return failed_ == 0 ? kExitAllOk : kExitSomeRowsFailed;
+    }
+
+private:
+    bool Stopped() const { return streams_.stop && streams_.stop->load(); }
+
+    void ReadChunk(std::vector<RowWork>& chunk) {
+        chunk.resize(kChunkRows);
+        std::size_t count = 0;
+        while (count < kChunkRows && input_.Next(chunk[count].row)) ++count;
+        chunk.resize(count);
+    }
+
+    // The run, its report, and its summary entry as far as it can be made ahead.
+    void ComputeRow(RowWork& work, unsigned worker) {
+        const RunInputs& typed = work.row.typed;
+        if (options_.summaryOnly) {
+            work.outcome = RunStation(typed, options_.separator, nullptr);
+        } else {
+            const fs::path report = options_.outputDir / ReportFileName(work.row.number, nameWidth_, typed.sourceName);
+            work.outcome = RunStation(typed, options_.separator, [&](const CalcInputs& in, const CalcResults& out) {
+                return ReplaceReport(reportFiles_[worker], report, BuildReport(in, out, options_.separator));
+            });
+            // A report of an earlier batch must not pass for this row's.
+            if (!work.outcome.computed) {
+                std::error_code ignored;
+                fs::remove(report, ignored);
+            }
+        }
+        work.summaryEntry = summary_.Prepare({work.row.number, typed, work.outcome});
+    }
+
+    static std::optional<FatalError> ReplaceReport(ReportFiles& files, const fs::path& path, const std::string& bytes) {
+        try {
+            files.Replace(path, bytes);
+            return std::nullopt;
+        } catch (const FatalError& error) {
+            return error;
+        }
+    }
+
+    // In row order: the summary, the tally and the messages.
+    void AddChunk(const std::vector<RowWork>& chunk) {
+        for (const RowWork& work : chunk) {
+            ++computed_;
+            summary_.Add({work.row.number, work.row.typed, work.outcome}, work.summaryEntry);
+            progress_.Update(work.row.number);
+            if (!work.outcome.ok) Failed(work);
+        }
+    }
+
+    void Failed(const RowWork& work) {
+        ++failed_;
+        if (options_.quiet) return;
+        progress_.Clear();
+        streams_.err << "строка " << work.row.number << " (строка файла " << work.row.line << ") «"
+                     << work.row.typed.sourceName << "»: " << work.outcome.status << '\n';
+    }
+
+    void Conclude() {
+        if (options_.quiet) return;
+        streams_.out << "Строк: " << computed_ << ", с ошибками: " << failed_ << ". Сводка: " << options_.summary.string();
+        if (!options_.summaryOnly) streams_.out << "; отчеты: " << options_.outputDir.string();
+        streams_.out << '\n';
+    }
+
+    const Options& options_;
+    BatchStreams& streams_;
+    StationsFile input_;
+    std::size_t nameWidth_;
+    ProgressBar progress_;
+    SummaryFile summary_;
+    std::deque<ReportFiles> reportFiles_;  // one per thread
+    std::size_t computed_ = 0;
+    std::size_t failed_ = 0;
+};
+
+void MakeOutputDir(const fs::path& dir) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    if (ec || !fs::is_directory(dir)) {
+        throw BatchError("не удается создать папку «" + dir.string() +
+                         "»: " + (ec ? ec.message() : std::string("такое имя занято файлом")));
+    }
+}
+
+}  // namespace
+
+int RunBatch(const Options& options, BatchStreams& streams) {
+    const std::size_t records = CheckStations(options.input);
+    if (std::error_code ec; fs::equivalent(options.input, options.summary, ec)) {
+        throw BatchError("сводка «" + options.summary.string() + "» заменила бы входной файл");
+    }
+    if (!options.summaryOnly || !options.summaryGiven) MakeOutputDir(options.outputDir);
+    return Batch(options, streams, records).Run();
+}
+
+}  // namespace korvel::batch
