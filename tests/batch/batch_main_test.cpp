@@ -15,6 +15,7 @@
 #include "batch/file_names.h"
 #include "batch/station_run.h"
 #include "report/report_document.h"
+#include "support/scratch_folder.h"
 #include "support/xlsx_cells.h"
 
 namespace korvel::batch {
@@ -45,21 +46,10 @@ std::string CsvLine(const RunInputs& row, char delimiter) {
     return line + "\r\n";
 }
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadBytes;
 
-class Batch : public ::testing::Test {
+class Batch : public testing::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("korvel-batch-" + std::to_string(::getpid()) + "-" +
-                                            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     fs::path Input(const std::string& text, const std::string& name = "in.csv") {
         std::ofstream(dir_ / name, std::ios::binary) << text;
         return dir_ / name;
@@ -79,7 +69,7 @@ protected:
 
     // The summary as records, its byte-order mark checked and dropped.
     Table Summary(const fs::path& path, char delimiter) {
-        const std::string bytes = ReadFile(path);
+        const std::string bytes = ReadBytes(path);
         EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
         std::istringstream in(bytes);
         CsvReader reader(in);
@@ -92,7 +82,6 @@ protected:
         return table;
     }
 
-    fs::path dir_;
     std::ostringstream out_, err_;
 };
 
@@ -145,7 +134,7 @@ TEST_F(Batch, EveryRowMatchesTheWindowAndItsReportBytes) {
                 EXPECT_EQ(line[4], run.ShowsReport() ? *run.dailyConsumptionText : kFailedRunText);
                 EXPECT_EQ(std::vector<std::string>(line.begin() + 6, line.end()),
                           EmissionTexts(run.results, separator));
-                EXPECT_EQ(ReadFile(report), BuildReport(run.inputs, run.results, separator));
+                EXPECT_EQ(ReadBytes(report), BuildReport(run.inputs, run.results, separator));
             } else {
                 allOk = false;
                 EXPECT_EQ(line[3], ErrorText(*run.failure));
@@ -223,9 +212,7 @@ TEST_F(Batch, FailedRowsAreMarkedAndLeftOutOfTheTotals) {
 }
 
 // The column letters of a summary sheet: A (row) to V (M of the last substance).
-std::string ColumnLetter(std::size_t index) {
-    return std::string(1, static_cast<char>('A' + index));
-}
+std::string ColumnLetter(std::size_t index) { return std::string(1, static_cast<char>('A' + index)); }
 
 TEST_F(Batch, XlsxSummaryHoldsTextsAsTextsAndNumbersAsExactNumbers) {
     RunInputs formula = kPerYearExample, manyDays = kDailyExample, stopped = kPerYearExample;
@@ -297,7 +284,7 @@ std::vector<RunInputs> ManyRows(std::size_t count) {
 // Every file in a folder by name, with its bytes.
 std::map<std::string, std::string> Files(const fs::path& folder) {
     std::map<std::string, std::string> files;
-    for (const auto& entry : fs::directory_iterator(folder)) files[entry.path().filename()] = ReadFile(entry.path());
+    for (const auto& entry : fs::directory_iterator(folder)) files[entry.path().filename()] = ReadBytes(entry.path());
     return files;
 }
 
@@ -311,7 +298,7 @@ TEST_F(Batch, OutputIsTheSameOnOneThreadAndOnMany) {
     // Several chunks: the summary and the failed rows on stderr.
     const fs::path many = Input(ManyRows(5000));
     EXPECT_EQ(run(many, "1", dir_ / "one", false), run(many, "3", dir_ / "three", false));
-    EXPECT_EQ(ReadFile(dir_ / "one" / "summary.csv"), ReadFile(dir_ / "three" / "summary.csv"));
+    EXPECT_EQ(ReadBytes(dir_ / "one" / "summary.csv"), ReadBytes(dir_ / "three" / "summary.csv"));
     // The reports, written side by side.
     const fs::path few = Input(ManyRows(300));
     run(few, "1", dir_ / "one-reports", true);

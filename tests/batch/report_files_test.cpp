@@ -7,29 +7,20 @@
 #include <fstream>
 
 #include "calc/number_rules.h"
+#include "support/scratch_folder.h"
 
 namespace korvel::batch {
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testing::ReadBytes;
 
-class ReportFilesTest : public ::testing::Test {
+class ReportFilesTest : public testing::ScratchFolderTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("korvel-report-files-" + std::to_string(::getpid()));
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
     std::size_t Entries() const {
         return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()));
     }
-    fs::path dir_;
 };
 
 TEST_F(ReportFilesTest, ReplacesOldAndWritesNewFilesLeavingNoSpareBehind) {
@@ -41,9 +32,9 @@ TEST_F(ReportFilesTest, ReplacesOldAndWritesNewFilesLeavingNoSpareBehind) {
         files.Replace(dir_ / "c.htm", "new c");  // no file before
         files.Replace(dir_ / "b.htm", "new b");
         files.Replace(dir_ / "a.htm", "newer a");
-        EXPECT_EQ(Read(dir_ / "a.htm"), "newer a");
-        EXPECT_EQ(Read(dir_ / "b.htm"), "new b");
-        EXPECT_EQ(Read(dir_ / "c.htm"), "new c");
+        EXPECT_EQ(ReadBytes(dir_ / "a.htm"), "newer a");
+        EXPECT_EQ(ReadBytes(dir_ / "b.htm"), "new b");
+        EXPECT_EQ(ReadBytes(dir_ / "c.htm"), "new c");
     }
     EXPECT_EQ(Entries(), 3u);
 }
@@ -63,8 +54,8 @@ TEST_F(ReportFilesTest, TradesOnlyPlainFiles) {
     }
     EXPECT_TRUE(fs::is_directory(dir_ / "taken.htm" / "inside"));
     EXPECT_TRUE(fs::is_symlink(dir_ / "link.htm"));
-    EXPECT_EQ(Read(dir_ / "linked-to"), "report");
-    EXPECT_EQ(Read(dir_ / "first.htm"), "y");
+    EXPECT_EQ(ReadBytes(dir_ / "linked-to"), "report");
+    EXPECT_EQ(ReadBytes(dir_ / "first.htm"), "y");
     EXPECT_EQ(Entries(), 4u);
 }
 

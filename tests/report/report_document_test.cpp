@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "report/windows1251.h"
+#include "support/scratch_folder.h"
 #include "support/worked_example.h"
 
 namespace korvel {
@@ -19,8 +20,7 @@ namespace {
 using ::testing::HasSubstr;
 
 std::string Golden(const std::string& name) {
-    std::ifstream in(std::string(KORVEL_GOLDEN_DIR) + "/" + name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return testing::ReadBytes(std::filesystem::path(KORVEL_GOLDEN_DIR) / name);
 }
 
 // A run through the real calculation from the worked example.

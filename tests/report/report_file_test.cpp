@@ -18,6 +18,7 @@
 #include <string>
 
 #include "report/report_document.h"
+#include "support/scratch_folder.h"
 #include "support/worked_example.h"
 
 namespace korvel {
@@ -26,10 +27,7 @@ namespace {
 namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using testing::ReadBytes;
 
 void WriteBytes(const fs::path& path, std::string_view bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
@@ -39,21 +37,7 @@ std::set<std::string> Listing(const fs::path& dir) {
     return names;
 }
 
-class ReportFileTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string pattern = (fs::path(::testing::TempDir()) / "korvel-report-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(dir_, ignored);
-    }
-
-    fs::path dir_;
-};
+using ReportFileTest = testing::ScratchFolderTest;
 
 // Runs `body` in a child process (for limits and identities that must not
 // touch the test process) and returns what it returned, or -1.
