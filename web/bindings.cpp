@@ -4,6 +4,7 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -72,31 +73,11 @@ val Brands() {
     return names;
 }
 
-std::string KindName(form1::Kind kind) {
-    switch (kind) {
-        case form1::Kind::Rect:
-            return "rect";
-        case form1::Kind::Label:
-            return "label";
-        case form1::Kind::CentredLabel:
-            return "centredLabel";
-        case form1::Kind::FramedLabel:
-            return "framedLabel";
-        case form1::Kind::Field:
-            return "field";
-        case form1::Kind::LeftField:
-            return "leftField";
-        case form1::Kind::DisplayField:
-            return "displayField";
-        case form1::Kind::Combo:
-            return "combo";
-        case form1::Kind::Check:
-            return "check";
-        case form1::Kind::Button:
-            return "button";
-    }
-    return "";
-}
+// The page's names of the kinds of control, in the order of form1::Kind.
+constexpr std::array<std::string_view, 10> kKindNames{
+    "rect", "label", "centredLabel", "framedLabel", "field", "leftField", "displayField", "combo", "check", "button"};
+
+std::string KindName(form1::Kind kind) { return std::string(kKindNames.at(static_cast<std::size_t>(kind))); }
 
 val Control(const form1::ControlLayout& c) {
     val control = val::object();
