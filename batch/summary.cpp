@@ -53,8 +53,7 @@ private:
     std::function<void(std::string_view)> sink_;
 };
 
-// G is a whole number of 1e-8 g/s, b of 0.01 kg.
-constexpr int kDecimalsOfG = 8;
+// b is a whole number of 0.01 kg.
 constexpr int kDecimalsOfB = 2;
 
 class XlsxTable : public Summary {
@@ -79,9 +78,11 @@ private:
         sheet_.Text(row.typed.sourceName);
         sheet_.Text(row.typed.brand);
         sheet_.Text(outcome.status);
-        ResultField(outcome.text5, outcome.fieldsShowNumbers, [&] { return outcome.results.dailyConsumption; }, kDecimalsOfB);
-        ResultField(outcome.text6, outcome.fieldsShowNumbers, [&] { return ToNumber(outcome.text6, separator_); },
-                    kDecimalsAsWritten);
+        ResultField(
+            outcome.text5, outcome.fieldsShowNumbers, [&] { return outcome.results.dailyConsumption; }, kDecimalsOfB);
+        ResultField(
+            outcome.text6, outcome.fieldsShowNumbers, [&] { return ToNumber(outcome.text6, separator_); },
+            kDecimalsAsWritten);
         for (std::size_t i = 0; i < kSubstanceCount; ++i) {
             if (outcome.computed) {
                 sheet_.Number(outcome.results.maxEmission[i], kDecimalsOfG);
@@ -151,4 +152,3 @@ std::unique_ptr<Summary> XlsxSummary(const std::filesystem::path& path, const st
 }
 
 }  // namespace korvel::batch
-

@@ -100,10 +100,6 @@ double Convert(const ScannedNumber& n) {
     return n.negative ? -value : value;
 }
 
-}  // namespace
-
-namespace {
-
 std::string_view DescriptionOf(int code) {
     switch (code) {
         case FatalError::kOverflow:

@@ -23,8 +23,6 @@ namespace korvel {
 
 namespace {
 
-constexpr int kDecimalsOfG = 8;  // G is a whole number of 1e-8 g/s
-
 // The totals workbook at `file`; false when it could not be written.
 bool WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const std::filesystem::path& file) {
     try {
@@ -37,8 +35,9 @@ bool WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const
         }
         sheet.EndRow();
         std::array<SheetColumn, kTotalsColumns.size()> columns;
-        std::transform(kTotalsColumns.begin(), kTotalsColumns.end(), columns.begin(),
-                       [](const TotalsColumn& c) { return SheetColumn{c.heading, c.width}; });
+        std::transform(kTotalsColumns.begin(), kTotalsColumns.end(), columns.begin(), [](const TotalsColumn& c) {
+            return SheetColumn{c.heading, c.width};
+        });
         sheet.Header(columns);
         for (const std::size_t i : TotalsRows(results)) {
             sheet.Text(SubstanceCatalogue[i].code);

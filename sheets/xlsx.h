@@ -35,6 +35,8 @@ struct SheetColumn {
 
 // A number cell shows as many decimals as its 15-digit text has (NumberText).
 inline constexpr int kDecimalsAsWritten = -1;
+// The decimals of a one-off emission G, which the run rounds to whole 1e-8 g/s.
+inline constexpr int kDecimalsOfG = 8;
 
 class XlsxSheet {
 public:

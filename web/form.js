@@ -18,7 +18,9 @@ const KorvelForm = (() => {
         Text4: "Label3", Text8: "Label9", Text5: "Label4", Text6: "Label5",
     };
 
-    const SELECT_ALL_FIELDS = ["Text1", "Text2", "Text3", "Text4", "Text7", "Text8"];
+    // The fields the user types into select their text on entering; the
+    // display-only ones take no focus.
+    const SELECTS_ALL = new Set(["field", "leftField"]);
 
     function createElement(c) {
         switch (c.kind) {
@@ -88,7 +90,9 @@ const KorvelForm = (() => {
             if (CAPTION_OF[c.name]) element.setAttribute("aria-labelledby", CAPTION_OF[c.name]);
             client.append(element);
         }
-        for (const name of SELECT_ALL_FIELDS) selectAllOnFocus(document.getElementById(name));
+        for (const c of layout.controls) {
+            if (SELECTS_ALL.has(c.kind)) selectAllOnFocus(document.getElementById(c.name));
+        }
         document.getElementById("Check1").addEventListener("click", modeSwitch);
         // No default button: Enter presses nothing, not even the focused one.
         document.getElementById("Command1").addEventListener("keydown", (event) => {
