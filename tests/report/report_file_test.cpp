@@ -60,59 +60,57 @@ int ReplaceCode(const fs::path& path, std::string_view bytes) {
     }
 }
 
+// The disk fills up: a file-size limit makes the write itself fail.
+int ReplaceUnderFileSizeLimit(const fs::path& path, std::string_view bytes) {
+    return InChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1024, 1024};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        return ReplaceCode(path, bytes);
+    });
+}
+
+// A folder the user may not write to. Permission bits do not stop root, so a
+// root test drops to an unprivileged user first; 2 when there is none.
+int ReplaceInReadOnlyFolder(const fs::path& path, std::string_view bytes) {
+    const fs::path folder = path.parent_path();
+    fs::permissions(folder, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    fs::permissions(folder, fs::perms::others_exec | fs::perms::others_read, fs::perm_options::add);
+    const int code = InChild([&] {
+        if (geteuid() == 0) {
+            const passwd* nobody = getpwnam("nobody");
+            if (nobody == nullptr || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) return 2;
+        }
+        return ReplaceCode(path, bytes);
+    });
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
+    return code;
+}
+
 TEST_F(ReportFileTest, AFailureLeavesTheOldReportAndNoTemporaryFile) {
     const std::string oldReport = "<HTML>old report\r\n";
     const std::string newReport(6000, 'n');
     WriteBytes(dir_ / "korvel.htm", oldReport);
     WriteBytes(dir_ / "plain-file", "x");
     fs::create_directories(dir_ / "folder" / "inside");
-    const auto plainWrite = [&](const fs::path& path) { return ReplaceCode(path, newReport); };
 
     const struct {
         const char* name;
         fs::path path;
-        std::function<int(const fs::path&)> attempt;
+        std::function<int(const fs::path&, std::string_view)> attempt;
         int code;
     } cases[] = {
-        {"folder does not exist", dir_ / "missing" / "korvel.htm", plainWrite, kPathNotFound},
-        {"folder is a file", dir_ / "plain-file" / "korvel.htm", plainWrite, kPathNotFound},
-        {"rename over a folder", dir_ / "folder", plainWrite, kFileAccessError},
-        // The disk fills up: a file-size limit makes the write itself fail.
-        {"write fails", dir_ / "korvel.htm",
-         [&](const fs::path& path) {
-             return InChild([&] {
-                 std::signal(SIGXFSZ, SIG_IGN);
-                 const rlimit limit{1024, 1024};
-                 setrlimit(RLIMIT_FSIZE, &limit);
-                 return ReplaceCode(path, newReport);
-             });
-         },
-         kDiskFull},
-        // A folder the user may not write to. Permission bits do not stop
-        // root, so a root test drops to an unprivileged user first.
-        {"read-only folder", dir_ / "korvel.htm",
-         [&](const fs::path& path) {
-             fs::permissions(dir_, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                             fs::perm_options::remove);
-             fs::permissions(dir_, fs::perms::others_exec | fs::perms::others_read, fs::perm_options::add);
-             const int code = InChild([&] {
-                 if (geteuid() == 0) {
-                     const passwd* nobody = getpwnam("nobody");
-                     if (nobody == nullptr || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0) {
-                         return 2;
-                     }
-                 }
-                 return ReplaceCode(path, newReport);
-             });
-             fs::permissions(dir_, fs::perms::owner_all, fs::perm_options::add);
-             return code;
-         },
-         kPermissionDenied},
+        {"folder does not exist", dir_ / "missing" / "korvel.htm", ReplaceCode, kPathNotFound},
+        {"folder is a file", dir_ / "plain-file" / "korvel.htm", ReplaceCode, kPathNotFound},
+        {"rename over a folder", dir_ / "folder", ReplaceCode, kFileAccessError},
+        {"write fails", dir_ / "korvel.htm", ReplaceUnderFileSizeLimit, kDiskFull},
+        {"read-only folder", dir_ / "korvel.htm", ReplaceInReadOnlyFolder, kPermissionDenied},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const auto before = Listing(dir_);
-        const int code = c.attempt(c.path);
+        const int code = c.attempt(c.path, newReport);
         if (code == 2) {  // no unprivileged user to become: only this case is skipped
             std::cout << "[  SKIPPED ] " << c.name << ": no unprivileged user to run as\n";
             continue;
