@@ -21,11 +21,23 @@
         return new Promise((resolve) => box.addEventListener("close", resolve, {once: true}));
     }
 
+    // While a run is under way the input window carries data-running, so that
+    // automation can tell when it is over.
+    async function startRun(core) {
+        const form = document.getElementById("Form1");
+        form.dataset.running = "";
+        try {
+            await runSteps(core);
+        } finally {
+            delete form.dataset.running;
+        }
+    }
+
     // Boxes and fields in the order the run met them: its messages, the two
     // results it got as far as, the error that stopped it. A run that
     // completes its arithmetic writes the report file, then either shows the
     // report or marks both result fields as failed.
-    async function startRun(core) {
+    async function runSteps(core) {
         const separator = document.getElementById("decimalSeparator").value;
         const outcome = core.calculate(KorvelForm.inputs(), separator);
         for (const message of outcome.messages) await showBox(message, false);
