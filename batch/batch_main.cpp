@@ -4,6 +4,7 @@
 #include "batch/batch_error.h"
 #include "batch/batch_run.h"
 #include "batch/options.h"
+#include "sheets/stations_table.h"
 
 namespace korvel::batch {
 
@@ -15,6 +16,8 @@ int BatchMain(std::span<const std::string> args, BatchStreams streams) {
     } catch (const UsageError& error) {
         streams.err << "korvel-batch: " << error.what() << "\nСправка: korvel-batch --help\n";
     } catch (const BatchError& error) {
+        streams.err << "korvel-batch: " << error.what() << '\n';
+    } catch (const StationsError& error) {
         streams.err << "korvel-batch: " << error.what() << '\n';
     }
     return kExitBadInput;

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "batch/batch_error.h"
-#include "batch/file_names.h"
+#include "report/file_names.h"
 #include "batch/parallel.h"
 #include "batch/progress_bar.h"
 #include "batch/report_files.h"
-#include "batch/stations_file.h"
+#include "sheets/stations_table.h"
 #include "batch/summary.h"
 #include "report/atomic_file.h"
 #include "report/report_document.h"
@@ -192,7 +192,7 @@ private:
 
     const Options& options_;
     BatchStreams& streams_;
-    StationsFile input_;
+    StationsTable input_;
     std::size_t nameWidth_;
     ProgressBar progress_;
     SummaryFile summary_;

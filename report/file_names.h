@@ -15,4 +15,12 @@ namespace korvel {
 // character boundary.
 std::string SafeFileStem(std::string_view source, std::size_t maxBytes = 100);
 
+// A report file's name in a folder of reports: "<row>-<safe source>.htm", the
+// row zero-padded to `width` digits; "<row>.htm" when nothing of the source
+// name is left.
+std::string ReportFileName(std::size_t row, std::size_t width, std::string_view source);
+
+// The digits of the largest row number, and at least 4.
+std::size_t RowNumberWidth(std::size_t rowCount);
+
 }  // namespace korvel

@@ -11,8 +11,8 @@
 #include <regex>
 #include <sstream>
 
-#include "batch/csv_reader.h"
-#include "batch/file_names.h"
+#include "sheets/csv_reader.h"
+#include "report/file_names.h"
 #include "batch/station_run.h"
 #include "report/report_document.h"
 #include "support/scratch_folder.h"

@@ -7,20 +7,20 @@
 #include <sstream>
 #include <string>
 
-#include "batch/csv_reader.h"
+#include "sheets/csv_reader.h"
 #include "report/utf8.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
     try {
-        korvel::batch::CsvReader reader(in);
-        korvel::batch::CsvRecord record;
+        korvel::CsvReader reader(in);
+        korvel::CsvRecord record;
         if (!reader.ReadHeader(record)) return 0;
         while (reader.Next(record)) {
             for (const std::string& field : record.fields)
                 if (korvel::FindInvalidUtf8(field) != std::string::npos) std::abort();
         }
-    } catch (const korvel::batch::CsvError&) {
+    } catch (const korvel::CsvError&) {
     }
     return 0;
 }

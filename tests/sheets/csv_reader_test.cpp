@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "batch/csv_reader.h"
+#include "sheets/csv_reader.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-namespace korvel::batch {
+namespace korvel {
 namespace {
 
 using Records = std::vector<std::vector<std::string>>;
@@ -108,4 +108,4 @@ TEST(CsvReader, RejectsUtf16) {
 }
 
 }  // namespace
-}  // namespace korvel::batch
+}  // namespace korvel

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "batch/file_names.h"
+#include "report/file_names.h"
 
 #include <gtest/gtest.h>
 
-namespace korvel::batch {
+namespace korvel {
 namespace {
 
 TEST(ReportFileName, KeepsLettersAndMakesTheRestSafe) {
@@ -40,4 +40,4 @@ TEST(RowNumberWidth, FitsTheLargestRowNumber) {
 }
 
 }  // namespace
-}  // namespace korvel::batch
+}  // namespace korvel

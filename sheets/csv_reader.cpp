@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "batch/csv_reader.h"
+#include "sheets/csv_reader.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -7,7 +7,7 @@
 
 #include "report/utf8.h"
 
-namespace korvel::batch {
+namespace korvel {
 
 namespace {
 
@@ -149,4 +149,4 @@ bool CsvReader::Next(CsvRecord& record) {
     }
 }
 
-}  // namespace korvel::batch
+}  // namespace korvel

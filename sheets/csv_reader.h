@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace korvel::batch {
+namespace korvel {
 
 // Bad input: where it is (the file line, and the 1-based field of the record
 // when the fault lies in one field, else 0) and what is wrong.
@@ -73,4 +73,4 @@ private:
     char delimiter_ = ';';
 };
 
-}  // namespace korvel::batch
+}  // namespace korvel

@@ -1,0 +1,197 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sheets/stations_table.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <system_error>
+
+#include "sheets/csv.h"
+
+namespace korvel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Column { Source, Brand, Consumption, Hours, Minutes, Days, HoursPerYear };
+constexpr std::size_t kColumnCount = kStationColumns.size();
+constexpr bool IsRequired(std::size_t column) { return static_cast<Column>(column) != Column::HoursPerYear; }
+
+class CsvSource : public RecordSource {
+public:
+    explicit CsvSource(std::istream& in) : reader_(in) {}
+    bool Header(CsvRecord& header) override { return reader_.ReadHeader(header); }
+    bool Next(CsvRecord& record) override { return reader_.Next(record); }
+
+private:
+    CsvReader reader_;
+};
+
+// A header name as it is matched: blanks around it dropped, ASCII in lower case.
+std::string ColumnKey(std::string_view text) {
+    std::size_t begin = 0, end = text.size();
+    while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
+    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
+    std::string out(text.substr(begin, end - begin));
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+// "in.csv, строка файла 3, столбец 1 (source)"; the header name when known.
+std::string Where(std::string_view name, std::size_t line, std::size_t field, const std::vector<std::string>& names) {
+    std::string where = std::string(name) + ", строка файла " + std::to_string(line);
+    if (field > 0) {
+        where += ", столбец " + std::to_string(field);
+        if (field <= names.size()) where += " (" + names[field - 1] + ")";
+    }
+    return where;
+}
+
+std::ifstream OpenInput(const fs::path& path) {
+    std::error_code ec;
+    if (fs::is_directory(path, ec)) throw StationsError("«" + path.string() + "» - папка, а не файл");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw StationsError("не удается открыть файл «" + path.string() + "»: " + std::strerror(errno));
+    return in;
+}
+
+}  // namespace
+
+std::unique_ptr<RecordSource> CsvRecords(std::istream& in) { return std::make_unique<CsvSource>(in); }
+
+void SetStationField(RunInputs& typed, std::size_t column, std::string text) {
+    typed.*kStationFields.at(column) = std::move(text);
+    typed.perYearMode = !typed.hoursPerYear.empty();
+}
+
+StationsTable::StationsTable(const fs::path& path)
+    : name_(path.filename().string()), label_(path.string()), file_(OpenInput(path)) {
+    try {
+        source_ = CsvRecords(*file_);
+    } catch (const CsvError& error) {
+        Fail(error);
+    }
+    ReadHeader();
+}
+
+StationsTable::StationsTable(std::string name, std::unique_ptr<RecordSource> source, char separator)
+    : name_(name), label_(std::move(name)), source_(std::move(source)), separator_(separator) {
+    ReadHeader();
+}
+
+void StationsTable::ReadHeader() {
+    try {
+        if (!source_->Header(record_)) throw StationsError(label_ + ": файл пуст");
+    } catch (const CsvError& error) {
+        Fail(error);
+    }
+    MapColumns();
+}
+
+void StationsTable::MapColumns() {
+    for (std::size_t i = 0; i < record_.fields.size(); ++i) {
+        const std::string name = ColumnKey(record_.fields[i]);
+        for (std::size_t c = 0; c < kColumnCount; ++c) {
+            if (name != kStationColumns[c]) continue;
+            if (position_[c]) {
+                throw StationsError(Where(name_, record_.line, i + 1, {}) + ": столбец «" +
+                                    std::string(kStationColumns[c]) + "» встречается в заголовке дважды");
+            }
+            position_[c] = i;
+        }
+    }
+    std::string missing;
+    for (std::size_t c = 0; c < kColumnCount; ++c) {
+        if (!IsRequired(c) || position_[c]) continue;
+        missing += missing.empty() ? "" : ", ";
+        missing += kStationColumns[c];
+    }
+    if (!missing.empty()) {
+        throw StationsError(Where(name_, record_.line, 0, {}) + ": в заголовке нет обязательных столбцов: " + missing +
+                            " (нужны source, brand, consumption, hours, minutes, days; разделитель ';' или ',')");
+    }
+    headerNames_ = record_.fields;
+}
+
+void StationsTable::Fail(const CsvError& error) const {
+    std::string message = Where(name_, error.Line(), error.Field(), headerNames_) + ": " + error.what();
+    if (std::string_view(error.what()).find("UTF-8") != std::string_view::npos) {
+        message += "; сохраните файл в кодировке UTF-8 (в Excel: «CSV UTF-8»)";
+    }
+    throw StationsError(message);
+}
+
+void StationsTable::CheckFieldCount() const {
+    if (record_.fields.size() == headerNames_.size()) return;
+    throw StationsError(Where(name_, record_.line, 0, {}) + ": полей " + std::to_string(record_.fields.size()) +
+                        ", а в заголовке " + std::to_string(headerNames_.size()) +
+                        " (поле с разделителем внутри нужно заключить в кавычки)");
+}
+
+// The next record that is not blank, its shape checked.
+bool StationsTable::NextRecord() {
+    try {
+        while (source_->Next(record_)) {
+            ++records_;
+            if (record_.IsBlank()) continue;
+            CheckFieldCount();
+            return true;
+        }
+    } catch (const CsvError& error) {
+        Fail(error);
+    }
+    if (file_ && file_->bad()) throw StationsError("ошибка чтения файла «" + label_ + "»");
+    return false;
+}
+
+bool StationsTable::Next(StationRow& row) {
+    if (!NextRecord()) return false;
+    row.number = records_;
+    row.line = record_.line;
+    for (std::size_t c = 0; c < kColumnCount; ++c) {
+        std::string text;
+        if (position_[c]) text = std::move(record_.fields[*position_[c]]);
+        // A workbook's number goes into the hours-per-year field as the
+        // separator in use writes it.
+        if (static_cast<Column>(c) == Column::HoursPerYear && position_[c] && source_->NumberCell(*position_[c])) {
+            std::replace(text.begin(), text.end(), '.', separator_);
+        }
+        SetStationField(row.typed, c, std::move(text));
+    }
+    return true;
+}
+
+std::size_t CheckStations(const fs::path& path) {
+    StationsTable file(path);
+    while (file.Skip()) {
+    }
+    return file.Records();
+}
+
+std::string StationsCsv(std::size_t count, const std::function<const RunInputs&(std::size_t)>& row, char separator) {
+    const char delimiter = CsvDelimiter(separator);
+    std::string out = "\xEF\xBB\xBF";
+    const auto line = [&](const auto& texts) {
+        bool first = true;
+        for (const auto& text : texts) {
+            if (!first) out.push_back(delimiter);
+            first = false;
+            AppendCsvField(out, text, delimiter);
+        }
+        out += "\r\n";
+    };
+    line(kStationColumns);
+    for (std::size_t i = 0; i < count; ++i) {
+        const RunInputs& typed = row(i);
+        std::array<std::string_view, kColumnCount> texts;
+        std::transform(kStationFields.begin(), kStationFields.end(), texts.begin(),
+                       [&](std::string RunInputs::*field) { return std::string_view(typed.*field); });
+        line(texts);
+    }
+    return out;
+}
+
+}  // namespace korvel

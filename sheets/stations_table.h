@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A table of stations, one a row, as korvel-batch reads it: its columns found
+// by name in the header, each row's fields taken as if typed into the input
+// window. From a CSV file, or from any source of records (the page's imports).
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <istream>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "calc/run.h"
+#include "sheets/csv_reader.h"
+
+namespace korvel {
+
+// Bad input, with where it is (the file, its line and column) in the message.
+class StationsError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Where a table's records come from.
+class RecordSource {
+public:
+    virtual ~RecordSource() = default;
+    // The header record; false for an empty input. Throws CsvError.
+    virtual bool Header(CsvRecord& header) = 0;
+    // The next record (blank ones included); false at the end. Throws CsvError.
+    virtual bool Next(CsvRecord& record) = 0;
+    // Field `i` of the last record was a workbook's number cell, whose text
+    // has a full stop as decimal point whatever the separator.
+    virtual bool NumberCell(std::size_t /*i*/) const { return false; }
+};
+
+// CSV text (see CsvReader) from `in`, which must outlive the source.
+std::unique_ptr<RecordSource> CsvRecords(std::istream& in);
+
+// The columns a table knows, by their header names, in this order.
+inline constexpr std::array<std::string_view, 7> kStationColumns{"source", "brand",   "consumption",   "hours",
+                                                                "minutes", "days", "hours_per_year"};
+
+// One data row of the table.
+struct StationRow {
+    std::size_t number = 0;  // data records counted from 1, blank ones included
+    std::size_t line = 0;    // the file line on which the record starts
+    RunInputs typed;         // a row with hours per year is in per-year mode
+};
+
+// Where each column's text goes, in the order of kStationColumns.
+inline constexpr std::array<std::string RunInputs::*, kStationColumns.size()> kStationFields{
+    &RunInputs::sourceName, &RunInputs::brand,       &RunInputs::yearlyConsumption, &RunInputs::hours,
+    &RunInputs::minutes,    &RunInputs::workingDays, &RunInputs::hoursPerYear};
+
+// Puts `text` into the row's field of `column` (of kStationColumns); a row
+// with hours per year is in per-year mode.
+void SetStationField(RunInputs& typed, std::size_t column, std::string text);
+
+// Reads the rows of a table in order. Every fault (no such file, no required
+// column, a record of the wrong length, text that is not UTF-8) throws
+// StationsError with the file line and column.
+class StationsTable {
+public:
+    // A CSV file.
+    explicit StationsTable(const std::filesystem::path& path);
+    // Records from `source`, named `name` in messages. A number cell in the
+    // hours-per-year column is written with `separator`, as if typed.
+    StationsTable(std::string name, std::unique_ptr<RecordSource> source, char separator);
+
+    // The next row that is not blank; false at the end of the input.
+    bool Next(StationRow& row);
+    // Checks the next row that is not blank without taking its texts.
+    bool Skip() { return NextRecord(); }
+    // Data records read so far, blank ones included.
+    std::size_t Records() const { return records_; }
+
+private:
+    void ReadHeader();
+    bool NextRecord();
+    void MapColumns();
+    void CheckFieldCount() const;
+    [[noreturn]] void Fail(const CsvError& error) const;
+
+    std::string name_;   // in messages that give a place: the file name
+    std::string label_;  // in messages about the whole input: the path
+    std::optional<std::ifstream> file_;
+    std::unique_ptr<RecordSource> source_;
+    char separator_ = '.';
+    CsvRecord record_;
+    std::vector<std::string> headerNames_;  // every header field as written, for messages
+    std::array<std::optional<std::size_t>, kStationColumns.size()> position_;  // of each known column
+    std::size_t records_ = 0;
+};
+
+// The first pass over a file, before anything is written: reads it whole and
+// gives its number of data records. Throws as StationsTable does.
+std::size_t CheckStations(const std::filesystem::path& path);
+
+// The rows as korvel-batch reads them back: a header of every column, then
+// one line per row, each text as it is (quoted as RFC 4180 asks), so that a
+// row reads back exactly as typed. UTF-8 with a byte-order mark, CR LF, the
+// delimiter that goes with `separator`; a row with no text is a line of
+// delimiters, which keeps the numbering of the rows after it.
+std::string StationsCsv(std::size_t count, const std::function<const RunInputs&(std::size_t)>& row, char separator);
+
+}  // namespace korvel
