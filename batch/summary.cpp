@@ -133,10 +133,13 @@ std::vector<std::string> SummaryColumnNames() {
     return names;
 }
 
+void AddToTotals(std::array<double, kSubstanceCount>& totals, const StationOutcome& outcome) {
+    if (!outcome.ok) return;
+    for (std::size_t i = 0; i < kSubstanceCount; ++i) totals[i] += outcome.results.grossEmission[i];
+}
+
 void Summary::Add(const SummaryRow& row, const std::string& prepared) {
-    if (row.outcome.ok) {
-        for (std::size_t i = 0; i < kSubstanceCount; ++i) totals_[i] += row.outcome.results.grossEmission[i];
-    }
+    AddToTotals(totals_, row.outcome);
     Write(row, prepared);
 }
 

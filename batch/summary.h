@@ -20,6 +20,10 @@ namespace korvel::batch {
 
 inline constexpr std::string_view kTotalsLabel = "итого";
 
+// Adds the row's M of each substance to `totals` when the row is ok: the
+// summary's totals line, and the page's.
+void AddToTotals(std::array<double, kSubstanceCount>& totals, const StationOutcome& outcome);
+
 // row, source, brand, status, daily_consumption_kg, welding_time_s, then
 // G_<code>_g_s and M_<code>_t_year of each substance in catalogue order.
 std::vector<std::string> SummaryColumnNames();

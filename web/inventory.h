@@ -1,0 +1,88 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The page's inventory: every source of an enterprise as a row of
+// korvel-batch's input, each computed as the batch computes it, with the
+// totals and every file the batch writes. Rows keep their texts and what the
+// run made of them, never a report: reports are made again when asked for.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "batch/station_run.h"
+#include "calc/run.h"
+#include "calc/substances.h"
+
+namespace korvel::web {
+
+struct InventoryRow {
+    RunInputs typed;
+    bool blank = true;  // no text at all: not a source, as a line of delimiters is none to the batch
+    batch::StationOutcome outcome;
+};
+
+// A rectangle of cells: its first row and column and its size.
+struct CellBlock {
+    std::size_t row = 0, column = 0, rows = 0, columns = 0;
+};
+
+class Inventory {
+public:
+    explicit Inventory(char separator) : separator_(separator) {}
+
+    std::size_t Size() const { return rows_.size(); }
+    const InventoryRow& Row(std::size_t i) const { return rows_.at(i); }
+    char Separator() const { return separator_; }
+    // Sum of M of each substance over the rows that are ok, in row order.
+    const std::array<double, kSubstanceCount>& Totals() const { return totals_; }
+
+    // Hours per year are read and numbers written with `separator`: every row anew.
+    void SetSeparator(char separator);
+    // The text of input column `column` (of kStationColumns) in `row`.
+    void Set(std::size_t row, std::size_t column, std::string text);
+    // `count` empty rows before `at`.
+    void Insert(std::size_t at, std::size_t count);
+    // A copy of rows [first, first + count) after them.
+    void Duplicate(std::size_t first, std::size_t count);
+    // Removes rows; the latest removals can be undone.
+    void Delete(std::size_t first, std::size_t count);
+    // Puts the latest removed rows back where they were; the rows they
+    // fill, or nothing when there is nothing to undo.
+    std::optional<CellBlock> Undo();
+    bool CanUndo() const { return !deleted_.empty(); }
+    // Tab-separated lines as a spreadsheet copies them, from the cell at
+    // `row`, `column` on, rows added as needed; cells beyond the last input
+    // column are dropped. Gives the cells it filled.
+    CellBlock Paste(std::size_t row, std::size_t column, std::string_view text);
+    // korvel-batch's input, CSV or XLSX, in place of the rows or after them.
+    // Throws StationsError, the rows unchanged.
+    void Load(std::string_view bytes, std::string_view name, bool append);
+    void Clear();
+
+    // The files korvel-batch writes for these rows. `title` names the inventory in a workbook.
+    std::string SourcesCsv() const;
+    std::string SummaryCsv() const;
+    std::string SummaryXlsx(const std::string& title) const;
+    std::string ReportsZip() const;
+    // The row's report (Windows-1251) and its totals as CSV; nothing for a
+    // row that stops before its report, or a blank one.
+    std::optional<std::pair<std::string, std::string>> Report(std::size_t row) const;
+    // The report's name in korvel-batch's output folder.
+    std::string ReportName(std::size_t row) const;
+
+private:
+    void Compute(InventoryRow& row) const;
+    void Recount();
+
+    char separator_;
+    std::vector<InventoryRow> rows_;
+    std::array<double, kSubstanceCount> totals_{};
+    // Removed blocks, latest last: where they stood and what they held.
+    std::vector<std::pair<std::size_t, std::vector<InventoryRow>>> deleted_;
+};
+
+}  // namespace korvel::web
