@@ -4,22 +4,7 @@
 "use strict";
 
 (() => {
-    // The browser language's decimal separator, where it is one the core
-    // knows; a full stop otherwise.
-    function languageSeparator() {
-        const parts = new Intl.NumberFormat(navigator.language).formatToParts(1.5);
-        const decimal = parts.find((part) => part.type === "decimal");
-        return decimal && decimal.value === "," ? "," : ".";
-    }
-
-    // A modal box titled korvel with one OK button; resolves when it closes.
-    function showBox(text, isError) {
-        const box = document.getElementById("messageBox");
-        document.getElementById("messageText").textContent = text;
-        box.classList.toggle("error", isError);
-        box.showModal();
-        return new Promise((resolve) => box.addEventListener("close", resolve, {once: true}));
-    }
+    const showBox = (text, isError) => KorvelDialogs.showBox(text, isError);
 
     // While a run is under way the input window carries data-running, so that
     // automation can tell when it is over.
@@ -66,9 +51,7 @@
 
     const loading = KorvelCore();
     KorvelReport.attach();
-    document.getElementById("decimalSeparator").value = languageSeparator();
-    document.getElementById("messageOk").addEventListener("click", () =>
-        document.getElementById("messageBox").close());
+    document.getElementById("decimalSeparator").value = KorvelDialogs.languageSeparator();
     loading.then(ready, (error) => {
         document.getElementById("loading").textContent = `Не удалось загрузить расчетное ядро: ${error}`;
     });

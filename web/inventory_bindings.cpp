@@ -106,6 +106,20 @@ val Report(std::size_t row) {
     return result;
 }
 
+// {sources, ok}: the rows that are sources, and those that are ok.
+val Counts() {
+    std::size_t sources = 0, ok = 0;
+    for (std::size_t i = 0; i < Table().Size(); ++i) {
+        const InventoryRow& row = Table().Row(i);
+        sources += row.blank ? 0 : 1;
+        ok += row.outcome.ok ? 1 : 0;
+    }
+    val result = val::object();
+    result.set("sources", sources);
+    result.set("ok", ok);
+    return result;
+}
+
 // The columns' names in files, and the substances' codes and names.
 val Columns() {
     val result = val::object();
@@ -136,6 +150,8 @@ EMSCRIPTEN_BINDINGS(korvel_inventory) {
     em::function("size", +[] { return Table().Size(); });
     em::function("rows", &Rows);
     em::function("totals", &Totals);
+    em::function("counts", &Counts);
+    em::function("state", +[](std::size_t row) { return std::string(State(Table().Row(row))); });
     em::function("setSeparator", +[](const std::string& separator) { Table().SetSeparator(Separator(separator)); });
     em::function("set", +[](std::size_t row, std::size_t column, const std::string& text) { Table().Set(row, column, text); });
     em::function("insert", +[](std::size_t at, std::size_t count) { Table().Insert(at, count); });

@@ -50,24 +50,15 @@ const KorvelReport = (() => {
         shownCsv = null;
     }
 
-    function save(bytes, type, name) {
-        const url = URL.createObjectURL(new Blob([bytes], {type}));
-        const link = document.createElement("a");
-        link.href = url;
-        link.download = name;
-        link.click();
-        setTimeout(() => URL.revokeObjectURL(url), 0);
-    }
-
     function attach() {
         document.getElementById("closeReport").addEventListener("click", close);
         document.getElementById("printReport").addEventListener("click", () =>
             document.getElementById("WebBrowser1").contentWindow.print());
         document.getElementById("exportTotals").addEventListener("click", () => {
-            if (shownCsv !== null) save(shownCsv, "text/csv", "korvel.csv");
+            if (shownCsv !== null) KorvelDialogs.save(shownCsv, "text/csv", "korvel.csv");
         });
         // Nothing to download until a run has written the report.
-        document.getElementById("downloadReport").addEventListener("click", (event) => {
+        document.getElementById("downloadReport")?.addEventListener("click", (event) => {
             if (fileUrl === null) event.preventDefault();
         });
     }
