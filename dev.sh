@@ -59,11 +59,14 @@ install_all() {
     command -v npm >/dev/null || install_missing npm
 }
 
-build_web() {  # build_web TARGET: the page (and its tests' programs) in build-web/
+build_web() {  # build_web TARGET [cmake options...]: the page (and its tests' programs) in build-web/
+    local target=$1; shift
+    # The C libraries of the inventory page, from Debian's source packages.
+    web/deps/fetch-sources.sh build-web/sources
     export NODE_PATH=/usr/share/nodejs  # em++'s optimiser needs Debian's acorn
-    emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVEL_WERROR=$werror -DKORVEL_TESTS=ON \
+    emcmake cmake -S . -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release -DKORVEL_WERROR=$werror -DKORVEL_TESTS=ON "$@" \
         >/dev/null
-    cmake --build build-web -j "$(nproc)" --target "$1"
+    cmake --build build-web -j "$(nproc)" --target "$target"
 }
 
 web_tools() {  # puppeteer-core for the page's tests and benchmark, as the lockfile pins it
@@ -98,10 +101,11 @@ case "${1:-}" in
             CC=clang CXX=clang++ build build-fuzz all -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVEL_WERROR=ON -DKORVEL_FUZZ=ON
             (cd build-fuzz && ctest --output-on-failure -j 3)
         fi
-        # The page: the core's own tests under Node, the page in headless Chromium.
-        build_web all
-        (cd build-web && ctest --output-on-failure -j "$(nproc)")
         build build all "${release[@]}" -DKORVEL_TESTS=ON -DKORVEL_BENCH=ON
+        # The page: the core's own tests under Node, the page in headless
+        # Chromium, the inventory page against the korvel-batch just built.
+        build_web all -DKORVEL_BATCH="$PWD/build/batch/korvel-batch"
+        (cd build-web && ctest --output-on-failure -j "$(nproc)")
         if [ "${CI:-}" = true ]; then
             package build
             # korvel-batch alone, without Qt (the last -D of an option wins).

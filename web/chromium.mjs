@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Headless Chromium for the page's tests and benchmarks: the system's
 // Chromium with a fresh profile, driven through puppeteer-core.
-import {mkdtemp, rm} from "node:fs/promises";
+import {mkdtemp, readFile, rm} from "node:fs/promises";
 import {tmpdir} from "node:os";
 import {join} from "node:path";
 
@@ -46,4 +46,21 @@ export async function pageWithLocale(browser, locale) {
     await session.send("Emulation.setUserAgentOverride", {userAgent: await browser.userAgent(), acceptLanguage: locale});
     await session.send("Emulation.setLocaleOverride", {locale});
     return page;
+}
+
+// Clicks what saves a file on `page`; resolves to the saved file's name and
+// bytes, saved into `folder`. Rejects when the download does not complete.
+export async function downloadFile(browser, page, selector, folder) {
+    const session = await browser.target().createCDPSession();
+    await session.send("Browser.setDownloadBehavior", {behavior: "allowAndName", downloadPath: folder, eventsEnabled: true});
+    const started = new Promise((resolve) => session.once("Browser.downloadWillBegin", resolve));
+    const finished = new Promise((resolve) => {
+        session.on("Browser.downloadProgress", (e) => e.state !== "inProgress" && resolve(e));
+    });
+    await page.click(selector);
+    const {guid, suggestedFilename} = await started;
+    const {state} = await finished;
+    await session.detach();
+    if (state !== "completed") throw new Error(`download of ${selector}: ${state}`);
+    return {name: suggestedFilename, bytes: await readFile(join(folder, guid))};
 }

@@ -8,7 +8,7 @@ import {join} from "node:path";
 import {after, before, test} from "node:test";
 import {pathToFileURL} from "node:url";
 
-import {launchChromium, pageWithLocale} from "../../web/chromium.mjs";
+import {downloadFile, launchChromium, pageWithLocale} from "../../web/chromium.mjs";
 import {serveFolder} from "../../web/serve.mjs";
 
 const SITE = process.env.KORVEL_SITE;
@@ -71,19 +71,7 @@ async function closeBox(page) {
 const noBoxOpen = (page) => page.$eval("#messageBox", (b) => !b.open);
 
 // Clicks what saves a file and returns the saved file's name and bytes.
-async function download(page, selector = "#downloadReport") {
-    const session = await chromium.browser.target().createCDPSession();
-    await session.send("Browser.setDownloadBehavior", {behavior: "allowAndName", downloadPath: downloads, eventsEnabled: true});
-    const started = new Promise((resolve) => session.once("Browser.downloadWillBegin", resolve));
-    const finished = new Promise((resolve) => {
-        session.on("Browser.downloadProgress", (e) => e.state !== "inProgress" && resolve(e));
-    });
-    await page.click(selector);
-    const {guid, suggestedFilename} = await started;
-    assert.equal((await finished).state, "completed");
-    await session.detach();
-    return {name: suggestedFilename, bytes: await readFile(join(downloads, guid))};
-}
+const download = (page, selector = "#downloadReport") => downloadFile(chromium.browser, page, selector, downloads);
 
 const shownReport = (page) => page.$eval("#WebBrowser1", (frame) => frame.contentDocument?.body?.textContent ?? "");
 
