@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/batch_run.h"
 
-#include <deque>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -12,11 +11,10 @@
 #include "batch/file_names.h"
 #include "batch/parallel.h"
 #include "batch/progress_bar.h"
-#include "batch/report_files.h"
 #include "batch/stations_file.h"
 #include "batch/summary.h"
 #include "report/atomic_file.h"
-#include "report/report_document.h"
+#include "report/report_file.h"
 #include "sheets/xlsx.h"
 
 namespace korvel::batch {
@@ -91,10 +89,7 @@ public:
           input_(options.input),
           nameWidth_(RowNumberWidth(records)),
           progress_(streams.err, records, streams.errIsTerminal && !options.quiet && records > 5000),
-          summary_(options) {
-        if (options.summaryOnly) return;
-        for (unsigned worker = 0; worker < options.threads; ++worker) reportFiles_.emplace_back(options.outputDir, worker);
-    }
+          summary_(options) {}
 
     // Three chunks at a time: while the other threads compute one, the
     // calling thread writes the one before and reads the one after, then
@@ -105,8 +100,8 @@ public:
         while (!computed.empty() && !Stopped()) {
             ForEachInParallel(
                 computed.size(), options_.threads,
-                [&](std::size_t i, unsigned worker) {
-                    if (!Stopped()) ComputeRow(computed[i], worker);
+                [&](std::size_t i, unsigned) {
+                    if (!Stopped()) ComputeRow(computed[i]);
                 },
                 [&] {
                     AddChunk(written);
@@ -138,14 +133,14 @@ private:
     }
 
     // The run, its report, and its summary entry as far as it can be made ahead.
-    void ComputeRow(RowWork& work, unsigned worker) {
+    void ComputeRow(RowWork& work) {
         const RunInputs& typed = work.row.typed;
         if (options_.summaryOnly) {
             work.outcome = RunStation(typed, options_.separator, nullptr);
         } else {
             const fs::path report = options_.outputDir / ReportFileName(work.row.number, nameWidth_, typed.sourceName);
             work.outcome = RunStation(typed, options_.separator, [&](const CalcInputs& in, const CalcResults& out) {
-                return ReplaceReport(reportFiles_[worker], report, BuildReport(in, out, options_.separator));
+                return WriteReport(in, out, options_.separator, report);
             });
             // A report of an earlier batch must not pass for this row's.
             if (!work.outcome.computed) {
@@ -154,15 +149,6 @@ private:
             }
         }
         work.summaryEntry = summary_.Prepare({work.row.number, typed, work.outcome});
-    }
-
-    static std::optional<FatalError> ReplaceReport(ReportFiles& files, const fs::path& path, const std::string& bytes) {
-        try {
-            files.Replace(path, bytes);
-            return std::nullopt;
-        } catch (const FatalError& error) {
-            return error;
-        }
     }
 
     // In row order: the summary, the tally and the messages.
@@ -196,7 +182,6 @@ private:
     std::size_t nameWidth_;
     ProgressBar progress_;
     SummaryFile summary_;
-    std::deque<ReportFiles> reportFiles_;  // one per thread
     std::size_t computed_ = 0;
     std::size_t failed_ = 0;
 };

@@ -316,6 +316,24 @@ TEST_F(Batch, OutputIsTheSameOnOneThreadAndOnMany) {
     EXPECT_EQ(reports, Files(dir_ / "three-reports"));
 }
 
+// A batch run again replaces each report by a new file: one that is still
+// held elsewhere (a hard link, a reader that has it open) keeps its bytes.
+TEST_F(Batch, AReportHeldElsewhereKeepsItsBytesWhenTheBatchRunsAgain) {
+    RunInputs a = kDailyExample, b = kPerYearExample;
+    a.sourceName = "A";
+    b.sourceName = "B";
+    const fs::path out = dir_ / "out";
+    const fs::path reportA = out / ReportFileName(1, 4, "A");
+    ASSERT_EQ(Run({Input({a, b}).string(), "-o", out.string(), "--jobs=1"}), kExitAllOk);
+    const std::string firstA = ReadBytes(reportA);
+    fs::create_hard_link(reportA, dir_ / "keep-A.htm");
+
+    a.yearlyConsumption = b.yearlyConsumption = "72";
+    ASSERT_EQ(Run({Input({a, b}).string(), "-o", out.string(), "--jobs=1"}), kExitAllOk);
+    EXPECT_TRUE(ReadBytes(dir_ / "keep-A.htm") == firstA);  // not B's report, not the new A
+    EXPECT_TRUE(ReadBytes(reportA) != firstA);
+}
+
 TEST_F(Batch, ColumnsAreFoundByNameInAnyOrder) {
     const fs::path input = Input(
         "Note, Hours_Per_Year ,DAYS,minutes,hours,consumption,brand,source\n"
