@@ -26,8 +26,8 @@ StationOutcome RunStation(const RunInputs& row, char separator, const ReportWrit
     }
 
     RunOutcome run = Calculate(row, separator);
-    std::optional<FatalError> failure = run.failure;
-    if (!failure && writeReport) failure = writeReport(run.inputs, run.results);
+    const std::optional<FatalError>& failure = run.failure;
+    if (!failure && writeReport) writeReport(run.inputs, run.results);
     outcome.computed = !failure;
     outcome.ok = !failure && run.ShowsReport();
     outcome.status = Status(run, failure);

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "calc/run.h"
@@ -29,8 +28,9 @@ struct StationOutcome {
 
 inline constexpr std::string_view kStatusOk = "ok";
 
-// Writes a run's report; gives back the failure of writing it, if any.
-using ReportWriter = std::function<std::optional<FatalError>(const CalcInputs&, const CalcResults&)>;
+// Writes a run's report. A report that cannot be written is no failure of
+// the row: the writer throws, and the batch stops.
+using ReportWriter = std::function<void(const CalcInputs&, const CalcResults&)>;
 
 // Runs the row as the window would: the report goes to `writeReport` when it
 // is set, and the closing step marks the result fields of a run with a

@@ -2,10 +2,17 @@
 #include "batch/batch_main.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iostream>
 #include <map>
 #include <numeric>
 #include <regex>
@@ -426,6 +433,146 @@ TEST_F(Batch, AnInterruptedBatchLeavesNoSummary) {
                         {out_, err_, false, &stop}),
               kExitInterrupted);
     EXPECT_TRUE(fs::is_empty(out));
+}
+
+// Output that cannot be written. Each case runs the batch in a child process,
+// which first makes the output folder fail: a small or read-only file system
+// mounted over it (in a mount namespace of the child's own, gone with it), or
+// a file size limit.
+bool WriteText(const char* path, const std::string& text) {
+    std::ofstream file(path);
+    return static_cast<bool>(file << text << std::flush);
+}
+
+bool OwnMounts() {
+    if (unshare(CLONE_NEWNS) != 0) {  // not root: root of a user namespace then
+        const std::string uid = std::to_string(getuid()), gid = std::to_string(getgid());
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !WriteText("/proc/self/setgroups", "deny") ||
+            !WriteText("/proc/self/uid_map", "0 " + uid + " 1") || !WriteText("/proc/self/gid_map", "0 " + gid + " 1"))
+            return false;
+    }
+    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+bool SmallDisk(const fs::path& out) { return OwnMounts() && mount("tmpfs", out.c_str(), "tmpfs", 0, "size=64k") == 0; }
+
+bool ReadOnlyDisk(const fs::path& out) {
+    return OwnMounts() && mount(out.c_str(), out.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+           mount(nullptr, out.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+bool SmallFiles(const fs::path&) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{16384, 16384};
+    return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+constexpr int kCannotPrepare = 99;
+
+// What the batch left: its exit code and stderr, how many of the rows' reports
+// are there whole, and the names of any other files in the output folder.
+struct Aftermath {
+    int code = -1;
+    std::size_t wholeReports = 0;
+    std::string others;
+    std::string err;
+};
+
+Aftermath BatchInChild(const std::function<bool(const fs::path&)>& prepare, const std::vector<std::string>& args,
+                       const fs::path& out, const std::vector<RunInputs>& rows) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(pipeFds[0]);
+        if (!prepare(out)) _exit(kCannotPrepare);
+        std::ostringstream ignored, err;
+        Aftermath after{BatchMain(args, {ignored, err}), 0, "", err.str()};
+        for (const auto& entry : fs::directory_iterator(out)) {
+            const std::string name = entry.path().filename().string();
+            bool whole = false;
+            for (std::size_t i = 0; i < rows.size() && !whole; ++i) {
+                const RunOutcome run = Calculate(rows[i], ',');
+                whole = name == ReportFileName(i + 1, 4, rows[i].sourceName) &&
+                        ReadBytes(entry.path()) == BuildReport(run.inputs, run.results, ',');
+            }
+            if (whole) {
+                ++after.wholeReports;
+            } else {
+                after.others += name + " ";
+            }
+        }
+        const std::string said =
+            std::to_string(after.code) + "\n" + std::to_string(after.wholeReports) + "\n" + after.others + "\n" + after.err;
+        _exit(write(pipeFds[1], said.data(), said.size()) == static_cast<ssize_t>(said.size()) ? 0 : 1);
+    }
+    close(pipeFds[1]);
+    std::string said;
+    char buffer[4096];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) said.append(buffer, static_cast<std::size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return {};
+    Aftermath after;
+    after.code = kCannotPrepare;
+    if (WEXITSTATUS(status) == kCannotPrepare) return after;
+    std::istringstream lines(said);
+    std::string code, whole;
+    std::getline(lines, code);
+    std::getline(lines, whole);
+    std::getline(lines, after.others);
+    after.code = std::stoi(code);
+    after.wholeReports = std::stoul(whole);
+    after.err.assign(std::istreambuf_iterator<char>(lines), {});
+    return after;
+}
+
+TEST_F(Batch, AnOutputThatCannotBeWrittenStopsTheBatchWithOneMessage) {
+    std::vector<RunInputs> stations = ManyRows(30);
+    for (RunInputs& row : stations) row.hoursPerYear = row.perYearMode ? "502" : "";
+    RunInputs huge = kDailyExample;
+    huge.sourceName = std::string(20000, 'x');  // a report beyond the file size limit
+    const std::vector<RunInputs> third{kDailyExample, kPerYearExample, huge, kDailyExample};
+    const struct {
+        const char* name;
+        std::function<bool(const fs::path&)> prepare;
+        const std::vector<RunInputs>& rows;
+        bool summaryOnly;
+        std::vector<std::string> mentions;
+        std::size_t fewestReports, mostReports;
+    } cases[] = {
+        {"disk full", SmallDisk, stations, false, {"Ошибка 61: ", "на диске нет свободного места", "пакет остановлен"}, 1, 29},
+        {"read-only", ReadOnlyDisk, stations, false, {"Ошибка 70: ", "диск доступен только для чтения", "0001-"}, 0, 0},
+        {"a report too large",
+         SmallFiles,
+         third,
+         false,
+         {"Ошибка 61: Не удалось записать файл отчета «", "0003-", "файл слишком велик"},
+         2,
+         2},
+        {"the summary too large", SmallFiles, ManyRows(300), true, {"Не удалось записать сводку", "summary.csv"}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path out = dir_ / c.name, summary = dir_ / "summary.csv";
+        fs::create_directories(out);
+        std::vector<std::string> args{Input(c.rows).string(), "-o",   out.string(), "--summary", summary.string(),
+                                      "--decimal-separator=,",  "--jobs=1", "--quiet"};
+        if (c.summaryOnly) args.push_back("--summary-only");
+        const Aftermath after = BatchInChild(c.prepare, args, out, c.rows);
+        if (after.code == kCannotPrepare) {
+            std::cout << "[  SKIPPED ] " << c.name << ": no file system can be mounted here\n";
+            continue;
+        }
+        EXPECT_EQ(after.code, kExitBadInput);
+        EXPECT_EQ(std::count(after.err.begin(), after.err.end(), '\n'), 1) << after.err;
+        for (const std::string& part : c.mentions) EXPECT_NE(after.err.find(part), std::string::npos) << after.err;
+        EXPECT_GE(after.wholeReports, c.fewestReports);
+        EXPECT_LE(after.wholeReports, c.mostReports);
+        EXPECT_EQ(after.others, "");  // no part of a report, no temporary file
+        EXPECT_FALSE(fs::exists(summary));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 5);  // input and four folders
 }
 
 }  // namespace
