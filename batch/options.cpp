@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <string_view>
 #include <thread>
 #include <utility>
@@ -183,7 +184,10 @@ private:
 
     // Defaults that depend on other options or on the system.
     void Complete() {
-        options_.separator = separator_.value_or(SystemDecimalSeparator());
+        if (!separator_) {
+            separator_ = DecimalSeparatorOf(NumericLocaleName([](const char* name) { return std::getenv(name); }));
+        }
+        options_.separator = *separator_;
         if (options_.threads == 0) options_.threads = DefaultThreads();
         options_.format = format_.value_or(options_.summaryGiven && EndsWithXlsx(options_.summary) ? SummaryFormat::Xlsx
                                                                                                    : SummaryFormat::Csv);
