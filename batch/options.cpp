@@ -52,8 +52,8 @@ constexpr std::string_view kHelp =
     "                              языка и региона)\n"
     "  -j, --jobs N                число потоков расчета (по умолчанию по числу\n"
     "                              процессоров); результат от него не зависит\n"
-    "      --quiet                 не выводить ничего, кроме ошибок входных данных\n"
-    "      --help                  эта справка\n"
+    "  -q, --quiet                 не выводить ничего, кроме ошибок\n"
+    "  -h, --help                  эта справка\n"
     "      --version               версия\n"
     "\n"
     "Код возврата: 0 - все строки рассчитаны без ошибок; 1 - в части строк ошибки\n"
@@ -102,6 +102,9 @@ private:
         if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
             inlineValue_ = arg.substr(eq + 1);
             arg.resize(eq);
+        } else if (arg.size() > 2 && (arg.starts_with("-j") || arg.starts_with("-o"))) {
+            inlineValue_ = arg.substr(2);  // as getopt takes "-j2" and "-oDIR"
+            arg.resize(2);
         }
         const std::optional<int> done = Option(arg);
         if (inlineValue_) throw UsageError("параметр " + arg + " не принимает значения");

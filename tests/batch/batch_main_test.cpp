@@ -306,7 +306,7 @@ std::map<std::string, std::string> Files(const fs::path& folder) {
 
 TEST_F(Batch, OutputIsTheSameOnOneThreadAndOnMany) {
     const auto run = [&](const fs::path& input, const std::string& jobs, const fs::path& out, bool reports) {
-        std::vector<std::string> args{input.string(), "-o", out.string(), "--jobs", jobs, "--decimal-separator=,"};
+        std::vector<std::string> args{input.string(), "-o", out.string(), "-j" + jobs, "--decimal-separator=,"};
         if (!reports) args.push_back("--summary-only");
         EXPECT_EQ(Run(args), kExitSomeRowsFailed);
         return err_.str();
@@ -564,8 +564,8 @@ TEST_F(Batch, AnOutputThatCannotBeWrittenStopsTheBatchWithOneMessage) {
         SCOPED_TRACE(c.name);
         const fs::path out = dir_ / c.name, summary = dir_ / "summary.csv";
         fs::create_directories(out);
-        std::vector<std::string> args{Input(c.rows).string(),  "-o",       out.string(), "--summary", summary.string(),
-                                      "--decimal-separator=,", "--jobs=1", "--quiet"};
+        std::vector<std::string> args{Input(c.rows).string(),  "-o",  out.string(), "--summary", summary.string(),
+                                      "--decimal-separator=,", "-j1", "-q"};
         if (c.summaryOnly) args.push_back("--summary-only");
         const Aftermath after = BatchInChild(c.prepare, args, out, c.rows);
         if (after.code == kCannotPrepare) {
