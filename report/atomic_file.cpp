@@ -101,7 +101,9 @@ AtomicFile::AtomicFile(std::filesystem::path target, std::string what)
             Fail(errno, "создать");
         }
     }
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+    // glibc ignores the size when it is to allocate the buffer itself.
+    buffer_ = std::make_unique<char[]>(kBufferSize);
+    std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
 }
 
 AtomicFile::~AtomicFile() { Discard(); }

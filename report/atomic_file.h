@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -56,6 +57,8 @@ private:
     std::filesystem::path target_;
     std::string what_;
     std::filesystem::path temporary_;
+    static constexpr std::size_t kBufferSize = std::size_t{1} << 16;
+    std::unique_ptr<char[]> buffer_;  // outlives file_, which Discard closes
     std::FILE* file_ = nullptr;
 };
 
