@@ -8,7 +8,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "batch/summary.h"
+#include "sheets/summary.h"
 #include "report/file_names.h"
 #include "report/report_document.h"
 #include "sheets/csv_reader.h"
@@ -20,6 +20,9 @@
 namespace korvel::web {
 
 namespace {
+
+// Who signs the workbooks the page writes.
+constexpr std::string_view kPageProgram = "korvel";
 
 // Enough to take back a slip or a few; older removals are forgotten.
 constexpr std::size_t kUndoDepth = 100;
@@ -33,12 +36,12 @@ bool IsBlank(const RunInputs& typed) {
 
 void Inventory::Compute(InventoryRow& row) const {
     row.blank = IsBlank(row.typed);
-    row.outcome = row.blank ? batch::StationOutcome{} : batch::RunStation(row.typed, separator_, nullptr);
+    row.outcome = row.blank ? StationOutcome{} : RunStation(row.typed, separator_, nullptr);
 }
 
 void Inventory::Recount() {
     totals_ = {};
-    for (const InventoryRow& row : rows_) batch::AddToTotals(totals_, row.outcome);
+    for (const InventoryRow& row : rows_) AddToTotals(totals_, row.outcome);
 }
 
 void Inventory::SetSeparator(char separator) {
@@ -148,10 +151,10 @@ std::string Inventory::SourcesCsv() const {
 
 std::string Inventory::SummaryCsv() const {
     std::string bytes;
-    const auto summary = batch::CsvSummary(separator_, [&](std::string_view part) { bytes.append(part); });
+    const auto summary = CsvSummary(separator_, [&](std::string_view part) { bytes.append(part); });
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         if (rows_[i].blank) continue;
-        const batch::SummaryRow row{i + 1, rows_[i].typed, rows_[i].outcome};
+        const SummaryRow row{i + 1, rows_[i].typed, rows_[i].outcome};
         summary->Add(row, summary->Prepare(row));
     }
     summary->Finish();
@@ -163,7 +166,7 @@ std::string Inventory::SummaryCsv() const {
 std::string Inventory::SummaryXlsx(const std::string& title) const {
     const std::filesystem::path path = "/tmp/korvel-summary.xlsx";
     {
-        const auto summary = batch::XlsxSummary(path, title, separator_);
+        const auto summary = XlsxSummary(path, title, kPageProgram, separator_);
         for (std::size_t i = 0; i < rows_.size(); ++i) {
             if (!rows_[i].blank) summary->Add({i + 1, rows_[i].typed, rows_[i].outcome}, {});
         }
@@ -185,9 +188,8 @@ std::string Inventory::ReportsZip() const {
     const std::time_t now = std::time(nullptr);
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         if (rows_[i].blank) continue;
-        batch::RunStation(rows_[i].typed, separator_, [&](const CalcInputs& in, const CalcResults& out) {
+        RunStation(rows_[i].typed, separator_, [&](const CalcInputs& in, const CalcResults& out) {
             zip.Add(ReportName(i), BuildReport(in, out, separator_), now);
-            return std::optional<FatalError>();
         });
     }
     return zip.Finish();
@@ -197,9 +199,8 @@ std::optional<std::pair<std::string, std::string>> Inventory::Report(std::size_t
     const InventoryRow& target = rows_.at(row);
     std::optional<std::pair<std::string, std::string>> report;
     if (target.blank) return report;
-    batch::RunStation(target.typed, separator_, [&](const CalcInputs& in, const CalcResults& out) {
+    RunStation(target.typed, separator_, [&](const CalcInputs& in, const CalcResults& out) {
         report.emplace(BuildReport(in, out, separator_), TotalsCsv(in, out, separator_));
-        return std::optional<FatalError>();
     });
     return report;
 }

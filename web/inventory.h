@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "batch/station_run.h"
+#include "sheets/station_run.h"
 #include "calc/run.h"
 #include "calc/substances.h"
 
@@ -22,7 +22,7 @@ namespace korvel::web {
 struct InventoryRow {
     RunInputs typed;
     bool blank = true;  // no text at all: not a source, as a line of delimiters is none to the batch
-    batch::StationOutcome outcome;
+    StationOutcome outcome;
 };
 
 // A rectangle of cells: its first row and column and its size.

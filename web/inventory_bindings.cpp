@@ -43,9 +43,9 @@ val RowTexts(const InventoryRow& row, char separator) {
     unsigned at = 0;
     texts.set(at++, State(row));
     for (const auto field : kStationFields) texts.set(at++, row.typed.*field);
-    const batch::StationOutcome& outcome = row.outcome;
-    texts.set(at++, outcome.text5);
-    texts.set(at++, outcome.text6);
+    const StationOutcome& outcome = row.outcome;
+    texts.set(at++, outcome.dailyConsumption);
+    texts.set(at++, outcome.weldingTime);
     texts.set(at++, outcome.status);
     for (std::size_t i = 0; i < kSubstanceCount; ++i) {
         texts.set(at++, outcome.computed ? NumberText(outcome.results.maxEmission[i], separator) : std::string());

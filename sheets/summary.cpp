@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "batch/summary.h"
+#include "sheets/summary.h"
 
 #include <utility>
 
-#include "batch/batch_main.h"
 #include "calc/number_rules.h"
+#include "korvel/version.h"
 #include "sheets/csv.h"
 #include "sheets/xlsx.h"
 
-namespace korvel::batch {
+namespace korvel {
 
 namespace {
 
@@ -27,7 +27,7 @@ public:
         const StationOutcome& outcome = row.outcome;
         CsvLine line(delimiter_);
         line.Number(std::to_string(row.number)).Text(row.typed.sourceName).Text(row.typed.brand).Text(outcome.status);
-        for (const std::string* field : {&outcome.text5, &outcome.text6}) {
+        for (const std::string* field : {&outcome.dailyConsumption, &outcome.weldingTime}) {
             outcome.fieldsShowNumbers ? line.Number(*field) : line.Text(*field);
         }
         for (std::size_t i = 0; i < kSubstanceCount; ++i) {
@@ -58,10 +58,10 @@ constexpr int kDecimalsOfB = 2;
 
 class XlsxTable : public Summary {
 public:
-    XlsxTable(const std::filesystem::path& path, const std::filesystem::path& input, char separator)
+    XlsxTable(const std::filesystem::path& path, std::string_view inputName, std::string_view program, char separator)
         : separator_(separator),
-          sheet_(path, {"Сводка расчета выбросов: " + input.filename().string(), "Сводка", std::string(kProgramName),
-                        std::string(kVersion)}) {
+          sheet_(path, {"Сводка расчета выбросов: " + std::string(inputName), "Сводка", std::string(program),
+                        KORVEL_VERSION_DISPLAY}) {
         const std::vector<std::string> names = SummaryColumnNames();
         std::vector<SheetColumn> columns;
         for (std::size_t i = 0; i < names.size(); ++i) {
@@ -79,9 +79,10 @@ private:
         sheet_.Text(row.typed.brand);
         sheet_.Text(outcome.status);
         ResultField(
-            outcome.text5, outcome.fieldsShowNumbers, [&] { return outcome.results.dailyConsumption; }, kDecimalsOfB);
+            outcome.dailyConsumption, outcome.fieldsShowNumbers, [&] { return outcome.results.dailyConsumption; },
+            kDecimalsOfB);
         ResultField(
-            outcome.text6, outcome.fieldsShowNumbers, [&] { return ToNumber(outcome.text6, separator_); },
+            outcome.weldingTime, outcome.fieldsShowNumbers, [&] { return ToNumber(outcome.weldingTime, separator_); },
             kDecimalsAsWritten);
         for (std::size_t i = 0; i < kSubstanceCount; ++i) {
             if (outcome.computed) {
@@ -149,9 +150,9 @@ std::unique_ptr<Summary> CsvSummary(char separator, std::function<void(std::stri
     return std::make_unique<CsvTable>(separator, std::move(sink));
 }
 
-std::unique_ptr<Summary> XlsxSummary(const std::filesystem::path& path, const std::filesystem::path& input,
-                                     char separator) {
-    return std::make_unique<XlsxTable>(path, input, separator);
+std::unique_ptr<Summary> XlsxSummary(const std::filesystem::path& path, std::string_view inputName,
+                                     std::string_view program, char separator) {
+    return std::make_unique<XlsxTable>(path, inputName, program, separator);
 }
 
-}  // namespace korvel::batch
+}  // namespace korvel

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The summary table of a batch: one line per row with its status, the two
-// result fields and G and M of the eight substances, then the totals of M
-// over the rows with status ok. As CSV or as an XLSX workbook.
+// The summary table of an inventory, as korvel-batch writes it and the page
+// offers it: one line per row with its status, the two result fields and G
+// and M of the eight substances, then the totals of M over the rows with
+// status ok. As CSV or as an XLSX workbook.
 #pragma once
 
 #include <array>
@@ -13,10 +14,10 @@
 #include <string_view>
 #include <vector>
 
-#include "batch/station_run.h"
+#include "sheets/station_run.h"
 #include "calc/substances.h"
 
-namespace korvel::batch {
+namespace korvel {
 
 inline constexpr std::string_view kTotalsLabel = "итого";
 
@@ -62,8 +63,9 @@ private:
 // else ','. `sink` receives the bytes as they are produced.
 std::unique_ptr<Summary> CsvSummary(char separator, std::function<void(std::string_view)> sink);
 
-// An XLSX workbook at `path`, for the batch of `input`. Throws SheetError.
-std::unique_ptr<Summary> XlsxSummary(const std::filesystem::path& path, const std::filesystem::path& input,
-                                     char separator);
+// An XLSX workbook at `path`, titled for the inventory `inputName` and
+// signed by `program`. Throws SheetError.
+std::unique_ptr<Summary> XlsxSummary(const std::filesystem::path& path, std::string_view inputName,
+                                     std::string_view program, char separator);
 
-}  // namespace korvel::batch
+}  // namespace korvel

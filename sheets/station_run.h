@@ -1,36 +1,38 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One row of a batch: a calculation run exactly as the input window would do
-// it, with the row's texts typed into the window's fields.
+// One row of an inventory (korvel-batch's, or the page's table): a
+// calculation run exactly as the input window would do it, with the row's
+// texts typed into the window's fields.
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "calc/run.h"
 
-namespace korvel::batch {
+namespace korvel {
 
 struct StationOutcome {
     bool ok = false;
     // "ok"; or the validation messages, then the error, in the order the
     // window would have shown them, joined by "; ".
     std::string status;
-    // The result fields as the run and its closing step left them: b and t
-    // as far as the run got, or kFailedRunText in both.
-    std::string text5;
-    std::string text6;
-    bool fieldsShowNumbers = false;  // b and t, not kFailedRunText
+    // The window's two result fields as the run and its closing step would
+    // leave them (CloseRun): b in kg and t in seconds as far as the run got,
+    // or the failed-run text in both.
+    std::string dailyConsumption;
+    std::string weldingTime;
+    bool fieldsShowNumbers = false;  // b and t, not the failed-run text
     // The run completed its arithmetic (also one with validation messages):
-    // G and M are in `results`. b is there whenever text5 shows it.
+    // G and M are in `results`. b is there whenever dailyConsumption shows it.
     bool computed = false;
     CalcResults results;
 };
 
 inline constexpr std::string_view kStatusOk = "ok";
 
-// Writes a run's report; gives back the failure of writing it, if any.
-using ReportWriter = std::function<std::optional<FatalError>(const CalcInputs&, const CalcResults&)>;
+// Writes a run's report. A report that cannot be written is no failure of
+// the row: the writer throws, and the batch stops.
+using ReportWriter = std::function<void(const CalcInputs&, const CalcResults&)>;
 
 // Runs the row as the window would: the report goes to `writeReport` when it
 // is set, and the closing step marks the result fields of a run with a
@@ -38,4 +40,4 @@ using ReportWriter = std::function<std::optional<FatalError>(const CalcInputs&, 
 // without a run: the window's list offers no such text.
 StationOutcome RunStation(const RunInputs& row, char separator, const ReportWriter& writeReport);
 
-}  // namespace korvel::batch
+}  // namespace korvel

@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "sheets/station_run.h"
+
+#include "calc/closing_step.h"
+
+namespace korvel {
+
+namespace {
+
+std::string Status(const RunOutcome& run, const RunEnd& end) {
+    if (end.showsReport) return std::string(kStatusOk);
+    std::string joined;
+    for (const std::string_view message : run.messages) {
+        if (!joined.empty()) joined += "; ";
+        joined += message;
+    }
+    if (run.failure) joined += (joined.empty() ? "" : "; ") + ErrorText(*run.failure);
+    return joined;
+}
+
+}  // namespace
+
+StationOutcome RunStation(const RunInputs& row, char separator, const ReportWriter& writeReport) {
+    StationOutcome outcome;
+    if (!row.brand.empty() && FindBrand(row.brand) == nullptr) {
+        outcome.status = "марка электрода «" + row.brand + "» не из списка марок";
+        return outcome;
+    }
+
+    RunOutcome run = Calculate(row, separator);
+    if (run.ReportDue() && writeReport) writeReport(run.inputs, run.results);
+    RunEnd end = CloseRun(run);
+    outcome.computed = run.ReportDue();
+    outcome.ok = end.showsReport;
+    outcome.status = Status(run, end);
+    outcome.fieldsShowNumbers = !end.markedFailed;
+    outcome.dailyConsumption = std::move(end.dailyConsumption).value_or("");
+    outcome.weldingTime = std::move(end.weldingTime).value_or("");
+    outcome.results = std::move(run.results);
+    return outcome;
+}
+
+}  // namespace korvel
