@@ -11,7 +11,7 @@
 
     let core = null;
     let name = FIRST_NAME;
-    let saveTimer = null;
+    let savePending = false;
     let shownRow = null;  // the row whose report the report panel shows
 
     const separatorBox = () => document.getElementById("decimalSeparator");
@@ -27,16 +27,21 @@
     }
 
     // Every edit is kept at once: the rows as korvel-batch input, written
-    // after the edit has been drawn, and at the latest when the page goes away.
+    // right after the frame that shows the edit (so that the edit is drawn
+    // first), and when the page is hidden or goes away.
     function saveSoon() {
-        if (saveTimer === null) saveTimer = setTimeout(saveNow, 0);
-        status();
-        document.getElementById("undoDelete").disabled = !core.canUndo();
+        if (!savePending) {
+            savePending = true;
+            requestAnimationFrame(() => setTimeout(() => {
+                if (savePending) saveNow();
+            }, 0));
+        }
+        shown();
     }
 
     function saveNow() {
-        if (saveTimer !== null) clearTimeout(saveTimer);
-        saveTimer = null;
+        savePending = false;
+        const started = performance.now();
         const sources = new TextDecoder().decode(core.sourcesCsv());
         try {
             localStorage.setItem(STORE + name, JSON.stringify({separator: separatorBox().value, sources}));
@@ -44,6 +49,13 @@
         } catch (error) {
             showBox(`Не удалось сохранить таблицу в хранилище браузера: ${error.message}`, true);
         }
+        performance.measure("korvel-saved", {start: started});
+    }
+
+    // The status line and the undo button, after any change.
+    function shown() {
+        status();
+        document.getElementById("undoDelete").disabled = !core.canUndo();
     }
 
     function restore(wanted) {
@@ -59,7 +71,8 @@
         if (core.size() === 0) core.insert(0, 1);
         fillNames();
         KorvelSheet.refresh(0);
-        saveSoon();
+        shown();
+        localStorage.setItem(CURRENT, name);
     }
 
     function fillNames() {
@@ -70,10 +83,12 @@
         select.value = name;
     }
 
+    // Set only when it changes: a new text is a layout of the window, the table's included.
     function status() {
         const {sources, ok} = core.counts();
-        document.getElementById("statusLine").textContent =
-            `Источников: ${sources}, без ошибок: ${ok}, с ошибками: ${sources - ok}. Данные хранятся только в этом браузере.`;
+        const line = document.getElementById("statusLine");
+        const text = `Источников: ${sources}, без ошибок: ${ok}, с ошибками: ${sources - ok}. Данные хранятся только в этом браузере.`;
+        if (line.textContent !== text) line.textContent = text;
     }
 
     function fileName(suffix) {
@@ -124,7 +139,7 @@
         const heading = doc.createElement("h1");
         heading.textContent = `Валовые выбросы предприятия «${name}», т/год`;
         const table = doc.createElement("table");
-        const totals = core.totals();
+        const totals = KorvelSheet.totalTexts();
         const substances = core.columns().substances;
         table.innerHTML = "<tr><th>Код</th><th>Наименование вещества</th><th>M, т/год</th></tr>";
         substances.forEach(([code, substance], i) => {
@@ -225,9 +240,13 @@
             event.preventDefault();
             document.getElementById(id).click();
         });
-        // A closed tab or a reload keeps the last edit too.
-        addEventListener("pagehide", () => {
-            if (saveTimer !== null) saveNow();
+        // A hidden tab draws no frames; a closed tab or a reload keeps the last edit too.
+        const flush = () => {
+            if (savePending) saveNow();
+        };
+        addEventListener("pagehide", flush);
+        document.addEventListener("visibilitychange", () => {
+            if (document.hidden) flush();
         });
     }
 

@@ -4,7 +4,9 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "calc/number_rules.h"
 #include "calc/substances.h"
@@ -37,38 +39,52 @@ const char* State(const InventoryRow& row) {
     return row.outcome.computed ? "flagged" : "failed";
 }
 
-// [state, the seven inputs, b, t, status, G and M of each substance].
-val RowTexts(const InventoryRow& row, char separator) {
-    val texts = val::array();
-    unsigned at = 0;
-    texts.set(at++, State(row));
-    for (const auto field : kStationFields) texts.set(at++, row.typed.*field);
-    const StationOutcome& outcome = row.outcome;
-    texts.set(at++, outcome.dailyConsumption);
-    texts.set(at++, outcome.weldingTime);
-    texts.set(at++, outcome.status);
-    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        texts.set(at++, outcome.computed ? NumberText(outcome.results.maxEmission[i], separator) : std::string());
-        texts.set(at++, outcome.computed ? NumberText(outcome.results.grossEmission[i], separator) : std::string());
+// Texts handed over as one record: each a 32-bit little-endian byte count
+// and its UTF-8 bytes. One call and one view per request: a JS string per
+// cell through the bindings costs more than the rows' computing.
+class Record {
+public:
+    void Text(std::string_view text) {
+        const auto count = static_cast<std::uint32_t>(text.size());
+        for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(static_cast<char>((count >> shift) & 0xFF));
+        bytes_.append(text);
     }
-    return texts;
+    // A view of the bytes, valid until the next record is made.
+    val View() {
+        static std::string last;
+        last = std::move(bytes_);
+        return val(emscripten::typed_memory_view(last.size(), reinterpret_cast<const unsigned char*>(last.data())));
+    }
+
+private:
+    std::string bytes_;
+};
+
+// Per row: state, the seven inputs, b, t, status, G and M of each substance.
+void RowTexts(Record& record, const InventoryRow& row, char separator) {
+    record.Text(State(row));
+    for (const auto field : kStationFields) record.Text(row.typed.*field);
+    const StationOutcome& outcome = row.outcome;
+    record.Text(outcome.dailyConsumption);
+    record.Text(outcome.weldingTime);
+    record.Text(outcome.status);
+    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+        record.Text(outcome.computed ? NumberText(outcome.results.maxEmission[i], separator) : std::string());
+        record.Text(outcome.computed ? NumberText(outcome.results.grossEmission[i], separator) : std::string());
+    }
 }
 
 val Rows(std::size_t first, std::size_t count) {
     const Inventory& table = Table();
-    val rows = val::array();
-    for (std::size_t i = first; i < table.Size() && i < first + count; ++i) {
-        rows.set(static_cast<unsigned>(i - first), RowTexts(table.Row(i), table.Separator()));
-    }
-    return rows;
+    Record record;
+    for (std::size_t i = first; i < table.Size() && i < first + count; ++i) RowTexts(record, table.Row(i), table.Separator());
+    return record.View();
 }
 
 val Totals() {
-    val texts = val::array();
-    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        texts.set(static_cast<unsigned>(i), NumberText(Table().Totals()[i], Table().Separator()));
-    }
-    return texts;
+    Record record;
+    for (const double total : Table().Totals()) record.Text(NumberText(total, Table().Separator()));
+    return record.View();
 }
 
 val Block(const CellBlock& block) {

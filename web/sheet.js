@@ -8,21 +8,54 @@
 
 const KorvelSheet = (() => {
     const ROW_HEIGHT = 21;  // px, borders included: every row is one line
-    const SPARE_ROWS = 12;  // rendered above and below the view, for smooth scrolling
+    const SPARE_ROWS = 4;   // rendered above and below the view; scrolling moves rows rather than drawing all anew
     const INPUTS = 7;       // editable columns, in the core's order
     const BRAND = 1;
+    const NUMBER_WIDTH = 48;  // px, the row numbers' column
+    const ACTIVE_ID = "activeCell";
+
+    const FIELDS = 1 + INPUTS + 3 + 16;  // state, inputs, b, t, status, G and M of eight substances
+    const utf8 = new TextDecoder();
 
     let core = null;
     let onChange = () => {};
     let columns = [];   // {label, title, width, kind: "input"|"result"|"g"|"m"}
     let brands = [];
     let first = 0;      // the row of the first <tr> of the <tbody>
+    let stale = true;   // rows changed wholesale: every <tr> and the totals drawn again
     let active = {row: 0, column: 0};
+    let activeCell = null;
     let editing = null;  // {row, column, element, original}
     let sheet, table, body, foot;
+    // The view as last laid out: kept so that moving the active cell reads no
+    // layout that the edit before it has made stale.
+    const view = {top: 0, left: 0, width: 0, height: 0, head: 0, foot: 0};
 
     function size() {
         return core.size();
+    }
+
+    // The texts of a record the core hands over (a 32-bit little-endian byte
+    // count and the UTF-8 bytes of each), read before the core's next call.
+    function texts(record) {
+        const data = new DataView(record.buffer, record.byteOffset, record.byteLength);
+        const all = [];
+        for (let at = 0; at < record.length;) {
+            const count = data.getUint32(at, true);
+            all.push(utf8.decode(record.subarray(at + 4, at + 4 + count)));
+            at += 4 + count;
+        }
+        return all;
+    }
+
+    // [[state, the seven inputs, b, t, status, G and M of each substance], ...]
+    function rowTexts(from, count) {
+        const all = texts(core.rows(from, count));
+        return Array.from({length: all.length / FIELDS}, (_, i) => all.slice(i * FIELDS, (i + 1) * FIELDS));
+    }
+
+    function totalTexts() {
+        return texts(core.totals());
     }
 
     function buildColumns(names) {
@@ -64,7 +97,7 @@ const KorvelSheet = (() => {
     function fitWidth() {
         const showG = table.classList.contains("show-g"), showM = table.classList.contains("show-m");
         const shown = columns.filter((c) => (c.kind !== "g" || showG) && (c.kind !== "m" || showM));
-        table.style.width = `${48 + shown.reduce((sum, c) => sum + c.width, 0)}px`;
+        table.style.width = `${NUMBER_WIDTH + shown.reduce((sum, c) => sum + c.width, 0)}px`;
     }
 
     function newRow() {
@@ -76,56 +109,92 @@ const KorvelSheet = (() => {
         columns.forEach((c, i) => {
             const td = document.createElement("td");
             td.className = `${c.kind} col${i}${i <= BRAND ? " fixed" : ""}`;
-            if (c.kind === "input") td.tabIndex = -1;
             tr.append(td);
         });
         return tr;
     }
 
+    // Sets a cell's text unless it already reads so: an unchanged document
+    // costs the browser no style or layout work.
+    function setText(cell, text) {
+        if (cell.textContent !== text) cell.textContent = text;
+    }
+
     function fill(tr, row, texts) {
-        tr.dataset.row = row;
-        tr.className = texts[0];
-        tr.setAttribute("aria-rowindex", row + 2);
-        tr.cells[0].textContent = row + 1;
+        if (tr.dataset.row !== String(row)) {
+            tr.dataset.row = row;
+            tr.setAttribute("aria-rowindex", row + 2);
+            tr.cells[0].textContent = row + 1;
+        }
+        if (tr.className !== texts[0]) tr.className = texts[0];
         for (let c = 0; c < columns.length; ++c) {
             const cell = tr.cells[c + 1];
-            if (cell.firstChild !== editing?.element || !editing) cell.textContent = texts[c + 1];
-            if (c === 9) cell.title = texts[c + 1];
+            if (editing && cell.firstChild === editing.element) continue;
+            setText(cell, texts[c + 1]);
+            if (c === 9 && cell.title !== texts[c + 1]) cell.title = texts[c + 1];
         }
     }
 
-    // The rows in view, from the core's texts; the active cell marked.
+    // The rows in view, from the core's texts; the active cell marked. Rows
+    // still in view after a scroll keep their <tr>; only the rows that came
+    // into view are asked for, and only after wholesale changes all of them.
     function render() {
         const total = size();
-        const inView = Math.ceil(sheet.clientHeight / ROW_HEIGHT) + 2 * SPARE_ROWS;
-        first = Math.max(0, Math.min(Math.floor(sheet.scrollTop / ROW_HEIGHT) - SPARE_ROWS, total - inView));
-        const count = Math.max(0, Math.min(inView, total - first));
-        if (editing && (editing.row < first || editing.row >= first + count)) commit(false);
+        const inView = Math.ceil(view.height / ROW_HEIGHT) + 2 * SPARE_ROWS;
+        const wanted = Math.max(0, Math.min(Math.floor(view.top / ROW_HEIGHT) - SPARE_ROWS, total - inView));
+        const count = Math.max(0, Math.min(inView, total - wanted));
+        if (editing && (editing.row < wanted || editing.row >= wanted + count)) commit(false);
+        if (!stale && wanted === first && count === body.rows.length) {
+            markActive();
+            return;
+        }
+        const shift = wanted - first;
+        const keep = stale ? 0 : Math.max(0, body.rows.length - Math.abs(shift));
+        // Kept rows move to where they now stand; the others are filled anew.
+        if (keep > 0 && shift > 0) {
+            for (let i = 0; i < shift; ++i) body.append(body.firstElementChild);
+        } else if (keep > 0 && shift < 0) {
+            for (let i = 0; i < -shift; ++i) body.prepend(body.lastElementChild);
+        }
         while (body.rows.length < count) body.append(newRow());
         while (body.rows.length > count) body.lastElementChild.remove();
-        const texts = core.rows(first, count);
-        for (let i = 0; i < count; ++i) fill(body.rows[i], first + i, texts[i]);
+        first = wanted;
+        const keptFrom = shift > 0 ? 0 : -shift, keptTo = keptFrom + keep;  // the kept rows' places now
+        if (keep === 0 || keptTo >= count) {
+            fillRows(0, keep === 0 ? count : keptFrom);
+        } else {
+            fillRows(0, keptFrom);
+            fillRows(keptTo, count - keptTo);
+        }
         table.style.marginTop = `${first * ROW_HEIGHT}px`;
         table.style.marginBottom = `${(total - first - count) * ROW_HEIGHT}px`;
         table.setAttribute("aria-rowcount", total + 2);
+        if (stale) renderTotals();
+        stale = false;
         markActive();
-        renderTotals();
+    }
+
+    // Rows `from` to `from + count` of the <tbody>.
+    function fillRows(from, count) {
+        if (count <= 0) return;
+        const rows = rowTexts(first + from, count);
+        for (let i = 0; i < rows.length; ++i) fill(body.rows[from + i], first + from + i, rows[i]);
     }
 
     function renderTotals() {
-        const totals = core.totals();
+        const totals = totalTexts();
         const tr = foot.rows[0] ?? foot.appendChild(newRow());
-        tr.cells[0].textContent = "итого";
+        setText(tr.cells[0], "итого");
         for (let c = 0; c < columns.length; ++c) {
             const m = columns[c].kind === "m" ? (c - 10) / 2 : -1;
-            tr.cells[c + 1].textContent = m >= 0 ? totals[Math.floor(m)] : "";
+            setText(tr.cells[c + 1], m >= 0 ? totals[Math.floor(m)] : "");
         }
     }
 
     // One row again, after its edit, and the totals.
     function renderRow(row) {
         const tr = rowElement(row);
-        if (tr) fill(tr, row, core.rows(row, 1)[0]);
+        if (tr) fill(tr, row, rowTexts(row, 1)[0]);
         renderTotals();
     }
 
@@ -137,43 +206,76 @@ const KorvelSheet = (() => {
         return rowElement(row)?.cells[column + 1] ?? null;
     }
 
+    // The keyboard's focus stays on the table, which names the active cell
+    // to assistive technology: moving it between cells would make the
+    // browser lay out the rows just changed, once more than the next frame does.
     function markActive() {
-        for (const old of table.querySelectorAll("td.active")) {
-            old.classList.remove("active");
-            old.tabIndex = -1;
-        }
         const cell = cellElement(active.row, active.column);
-        if (!cell) return;
+        if (activeCell === cell) return;
+        if (activeCell !== null) {
+            activeCell.classList.remove("active");
+            activeCell.removeAttribute("id");
+        }
+        activeCell = cell;
+        if (cell === null) {
+            table.removeAttribute("aria-activedescendant");
+            return;
+        }
         cell.classList.add("active");
-        cell.tabIndex = 0;
-        if (!editing && sheet.contains(document.activeElement)) cell.focus({preventScroll: true});
+        cell.id = ACTIVE_ID;
+        table.setAttribute("aria-activedescendant", ACTIVE_ID);
     }
 
-    // Scrolls so that the active cell is in view, below the header and above the totals.
+    // Called before the document changes, so that the browser has nothing to lay out for it.
+    function focusTable() {
+        if (document.activeElement !== table) table.focus({preventScroll: true});
+    }
+
+    // Where the browser has scrolled to and how large the view is: read when
+    // it scrolls or resizes, when the layout is fresh.
+    function measure() {
+        view.top = sheet.scrollTop;
+        view.left = sheet.scrollLeft;
+        view.width = sheet.clientWidth;
+        view.height = sheet.clientHeight;
+        view.head = table.tHead.offsetHeight;
+        view.foot = foot.offsetHeight;
+    }
+
+    function scrollTo(top, left) {
+        if (top === view.top && left === view.left) return;
+        sheet.scrollTo(left, top);
+        measure();
+    }
+
+    // Scrolls so that the active cell is in view, below the header and above
+    // the totals and right of the fixed columns; positions follow from the
+    // fixed row height and column widths.
     function reveal() {
-        const top = active.row * ROW_HEIGHT;
-        const head = table.tHead.offsetHeight, footHeight = foot.offsetHeight;
-        if (top < sheet.scrollTop) sheet.scrollTop = top;
-        const bottom = top + ROW_HEIGHT + head + footHeight;
-        if (bottom > sheet.scrollTop + sheet.clientHeight) sheet.scrollTop = bottom - sheet.clientHeight;
-        render();
-        const cell = cellElement(active.row, active.column);
-        if (cell && active.column > BRAND) {
-            const fixed = [...table.tHead.rows[0].cells].slice(0, BRAND + 2).reduce((w, th) => w + th.offsetWidth, 0);
-            if (cell.offsetLeft < sheet.scrollLeft + fixed) sheet.scrollLeft = cell.offsetLeft - fixed;
-            const right = cell.offsetLeft + cell.offsetWidth;
-            if (right > sheet.scrollLeft + sheet.clientWidth) sheet.scrollLeft = right - sheet.clientWidth;
-        } else if (cell) {
-            sheet.scrollLeft = 0;
+        let top = view.top, left = view.left;
+        const y = active.row * ROW_HEIGHT;
+        if (y < top) top = y;
+        const bottom = y + ROW_HEIGHT + view.head + view.foot;
+        if (bottom > top + view.height) top = bottom - view.height;
+        if (active.column > BRAND) {
+            const fixed = NUMBER_WIDTH + columns[0].width + columns[BRAND].width;
+            const x = NUMBER_WIDTH + columns.slice(0, active.column).reduce((sum, c) => sum + c.width, 0);
+            if (x < left + fixed) left = x - fixed;
+            const right = x + columns[active.column].width;
+            if (right > left + view.width) left = right - view.width;
+        } else {
+            left = 0;
         }
+        scrollTo(top, left);
+        render();
     }
 
     function moveTo(row, column) {
+        focusTable();
         if (editing) commit(true);
         const total = size();
         active = {row: Math.max(0, Math.min(row, Math.max(total - 1, 0))), column: Math.max(0, Math.min(column, INPUTS - 1))};
         reveal();
-        cellElement(active.row, active.column)?.focus({preventScroll: true});
     }
 
     function focus() {
@@ -185,11 +287,12 @@ const KorvelSheet = (() => {
     function startEdit(initial) {
         if (size() === 0) {
             core.insert(0, 1);
+            stale = true;
             render();
         }
         const cell = cellElement(active.row, active.column);
         if (!cell) return;
-        const original = core.rows(active.row, 1)[0][active.column + 1];
+        const original = rowTexts(active.row, 1)[0][active.column + 1];
         let element;
         if (active.column === BRAND) {
             element = document.createElement("select");
@@ -223,6 +326,7 @@ const KorvelSheet = (() => {
         const {row, column, element, original} = editing;
         editing = null;
         const text = element.value;
+        if (keep) focusTable();
         element.remove();
         if (keep !== null && text !== original) {
             core.set(row, column, text);
@@ -230,7 +334,6 @@ const KorvelSheet = (() => {
         }
         renderRow(row);
         markActive();
-        if (keep) cellElement(active.row, active.column)?.focus({preventScroll: true});
     }
 
     function cancel() {
@@ -264,6 +367,7 @@ const KorvelSheet = (() => {
     function moveDown(by) {
         if (by > 0 && active.row + 1 >= size()) {
             core.insert(size(), 1);
+            stale = true;
             onChange();
         }
         moveTo(active.row + by, active.column);
@@ -283,6 +387,7 @@ const KorvelSheet = (() => {
         if (row < 0) return;
         if (row >= size()) {
             core.insert(size(), 1);
+            stale = true;
             onChange();
         }
         moveTo(row, column);
@@ -331,6 +436,7 @@ const KorvelSheet = (() => {
         if (!text) return;
         event.preventDefault();
         core.paste(active.row, active.column, text);
+        stale = true;
         onChange();
         render();
     }
@@ -338,7 +444,7 @@ const KorvelSheet = (() => {
     function copy(event) {
         if (editing || !sheet.contains(document.activeElement) || size() === 0) return;
         event.preventDefault();
-        event.clipboardData.setData("text/plain", core.rows(active.row, 1)[0][active.column + 1]);
+        event.clipboardData.setData("text/plain", rowTexts(active.row, 1)[0][active.column + 1]);
     }
 
     function pointer(event) {
@@ -360,8 +466,13 @@ const KorvelSheet = (() => {
         foot = table.tFoot;
         buildColumns(names);
         buildHead();
-        sheet.addEventListener("scroll", render, {passive: true});
-        new ResizeObserver(render).observe(sheet);
+        const onView = () => {
+            measure();
+            render();
+        };
+        sheet.addEventListener("scroll", onView, {passive: true});
+        new ResizeObserver(onView).observe(sheet);
+        measure();
         sheet.addEventListener("keydown", keys);
         sheet.addEventListener("mousedown", pointer);
         sheet.addEventListener("dblclick", (event) => {
@@ -377,6 +488,7 @@ const KorvelSheet = (() => {
         table.classList.toggle("show-g", which !== "m");
         table.classList.toggle("show-m", which !== "g");
         fitWidth();
+        measure();
     }
 
     function activeRow() {
@@ -387,8 +499,9 @@ const KorvelSheet = (() => {
     function refresh(row = active.row) {
         if (editing) commit(null);
         active.row = Math.max(0, Math.min(row, size() - 1));
+        stale = true;
         render();
     }
 
-    return {attach, render, refresh, focus, moveTo, activeRow, showEmissions};
+    return {attach, refresh, focus, moveTo, activeRow, showEmissions, rowTexts, totalTexts};
 })();
