@@ -29,7 +29,7 @@ const KorvelSheet = (() => {
     let sheet, table, body, foot;
     // The view as last laid out: kept so that moving the active cell reads no
     // layout that the edit before it has made stale.
-    const view = {top: 0, left: 0, width: 0, height: 0, head: 0, foot: 0};
+    const view = {top: 0, left: 0, width: 0, height: 0, head: 0, foot: 0, fixed: 0};
 
     function size() {
         return core.size();
@@ -240,6 +240,10 @@ const KorvelSheet = (() => {
         view.height = sheet.clientHeight;
         view.head = table.tHead.offsetHeight;
         view.foot = foot.offsetHeight;
+        // The columns that stay at the left: fewer in narrow windows.
+        const heads = [...table.tHead.rows[0].cells];
+        view.fixed = heads.filter((th) => th.classList.contains("fixed") && getComputedStyle(th).left !== "auto")
+            .reduce((width, th) => width + th.offsetWidth, 0);
     }
 
     function scrollTo(top, left) {
@@ -257,14 +261,13 @@ const KorvelSheet = (() => {
         if (y < top) top = y;
         const bottom = y + ROW_HEIGHT + view.head + view.foot;
         if (bottom > top + view.height) top = bottom - view.height;
-        if (active.column > BRAND) {
-            const fixed = NUMBER_WIDTH + columns[0].width + columns[BRAND].width;
-            const x = NUMBER_WIDTH + columns.slice(0, active.column).reduce((sum, c) => sum + c.width, 0);
-            if (x < left + fixed) left = x - fixed;
+        const x = NUMBER_WIDTH + columns.slice(0, active.column).reduce((sum, c) => sum + c.width, 0);
+        if (x < view.fixed) {
+            left = 0;
+        } else {
+            if (x < left + view.fixed) left = x - view.fixed;
             const right = x + columns[active.column].width;
             if (right > left + view.width) left = right - view.width;
-        } else {
-            left = 0;
         }
         scrollTo(top, left);
         render();
