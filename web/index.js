@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The form's page: start-up and the calculation run. The page hands what was
+// typed to the core and shows the outcome in the order the window does.
+import createCore from "korvel-core";
+
+import * as form from "./form.js";
+import {attachMessageBox, showBox} from "./message-box.js";
+import * as report from "./report.js";
+import {loadModule} from "./wasm.js";
+
+// First, so that the core compiles while the rest starts.
+const loading = loadModule(createCore, "korvel-core");
+
+// The browser language's decimal separator, where it is one the core
+// knows; a full stop otherwise.
+function languageSeparator() {
+    const parts = new Intl.NumberFormat(navigator.language).formatToParts(1.5);
+    const decimal = parts.find((part) => part.type === "decimal");
+    return decimal && decimal.value === "," ? "," : ".";
+}
+
+// While a run is under way the input window carries data-running, so that
+// automation can tell when it is over.
+async function startRun(core) {
+    const window1 = document.getElementById("Form1");
+    window1.dataset.running = "";
+    try {
+        await runSteps(core);
+    } finally {
+        delete window1.dataset.running;
+    }
+}
+
+// Boxes and fields in the order the run met them: its messages, the two
+// results it got as far as, the error that stopped it. A run that
+// completes its arithmetic writes the report file, then either shows the
+// report or marks both result fields as failed.
+async function runSteps(core) {
+    const separator = document.getElementById("decimalSeparator").value;
+    const outcome = core.calculate(form.inputs(), separator);
+    for (const message of outcome.messages) await showBox(message, false);
+    form.setResults(outcome.dailyConsumptionText, outcome.weldingSecondsText);
+    if (outcome.failureText !== null) {
+        await showBox(outcome.failureText, true);
+        return;
+    }
+    report.writeFile(outcome.report);
+    if (outcome.showsReport) {
+        report.show(outcome.report, outcome.totalsCsv);
+    } else {
+        form.setResults(outcome.closingText, outcome.closingText);
+    }
+}
+
+// The form is built from the core's layout table once the core is there.
+function ready(core) {
+    form.build(document.getElementById("Form1Client"), core.form1Layout());
+    form.fillBrands(core.brands());
+    document.getElementById("Command1").addEventListener("click", () => startRun(core));
+    document.getElementById("loading").remove();
+    form.focusFirst();
+    performance.mark("korvel-ready");
+}
+
+const loadingText = document.getElementById("loading");
+loadingText.hidden = false;  // with scripts off the page says it needs them instead
+report.attach();
+attachMessageBox();
+document.getElementById("decimalSeparator").value = languageSeparator();
+loading.then(ready, (error) => {
+    loadingText.textContent = `Не удалось загрузить расчетное ядро: ${error}`;
+});
