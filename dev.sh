@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs what is missing, builds, then starts korvel (`run`), runs every
-# test (`test`), makes the Debian packages (`package`) or serves the page on
+# test (`test`), makes the Debian packages (`package`) or builds the page (and
+# build-web/korvel.html, the page in one file) and serves it on
 # http://localhost:8080/ (`web`). With CI=true warnings are errors, the tests
 # run a second time in an AddressSanitizer + UndefinedBehaviorSanitizer build,
 # the fuzz targets run for a short while, and the packages are built and
@@ -66,7 +67,7 @@ build_web() {  # build_web TARGET: the page (and its tests' programs) in build-w
     cmake --build build-web -j "$(nproc)" --target "$1"
 }
 
-web_tools() {  # puppeteer-core for the page's tests and benchmark, as the lockfile pins it
+web_tools() {  # esbuild for the pages' scripts, puppeteer-core and axe-core for their tests, as the lockfile pins them
     cmp -s web/package-lock.json web/node_modules/.installed-lock && return 0
     (cd web && npm ci --no-audit --no-fund --loglevel=error)
     cp web/package-lock.json web/node_modules/.installed-lock
@@ -118,7 +119,9 @@ case "${1:-}" in
         ;;
     web)
         install_all
+        web_tools
         build_web korvel_page
+        echo "korvel: the page in one file is build-web/korvel.html"
         exec node web/serve.mjs build-web/site 8080
         ;;
     *)

@@ -101,6 +101,7 @@ async function singleFile(html, {script, style, icon, modules}) {
                        "icon");
     page = replaceOnce(page, /<link rel="stylesheet" href="[^"]*">/, `<style>${style}</style>`, "stylesheet");
     page = replaceOnce(page, /<script defer src="[^"]*"><\/script>\n/, "", "script");
+    page = page.replace(/<link rel="preload"[^>]*>\n/g, "");  // the modules are inside
     page = replaceOnce(page, /<\/body>/, `${blocks.join("\n")}\n<script>${script}</script>\n</body>`, "body");
     const policy = POLICY.exec(page) ?? fail("the page has no content security policy");
     return page.replace(POLICY, () => `${policy[1]}${singlePolicy(policy[2], [script], [style])}"`);
