@@ -5,6 +5,7 @@ import {mkdtemp, rm} from "node:fs/promises";
 import {tmpdir} from "node:os";
 import {join} from "node:path";
 
+import axe from "axe-core";
 import puppeteer from "puppeteer-core";
 
 const EXECUTABLE = process.env.KORVEL_CHROMIUM ?? "/usr/bin/chromium";
@@ -46,4 +47,12 @@ export async function pageWithLocale(browser, locale) {
     await session.send("Emulation.setUserAgentOverride", {userAgent: await browser.userAgent(), acceptLanguage: locale});
     await session.send("Emulation.setLocaleOverride", {locale});
     return page;
+}
+
+// What axe-core finds in the page above "minor", as "rule: elements" lines.
+// Frames are left out: the report in them is the file as written.
+export async function accessibilityFindings(page) {
+    if (!(await page.evaluate(() => "axe" in globalThis))) await page.evaluate(axe.source);
+    return page.evaluate(async () => (await globalThis.axe.run(document, {iframes: false})).violations
+        .filter((v) => v.impact !== "minor").map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(", ")}`));
 }
