@@ -86,7 +86,7 @@ release=(-DCMAKE_BUILD_TYPE=Release -DKORVEL_WERROR=$werror -DKORVEL_SANITIZE=OF
 case "${1:-}" in
     run)
         install_all
-        build build korvel "${release[@]}" -DKORVEL_TESTS=ON -DKORVEL_BENCH=ON
+        build build korvel "${release[@]}" -DKORVEL_TESTS=ON -DKORVEL_BENCH=ON -DKORVEL_WEB_BUILD=
         exec ./build/app/korvel
         ;;
     test)
@@ -102,7 +102,7 @@ case "${1:-}" in
         # The page: the core's own tests under Node, the page in headless Chromium.
         build_web all
         (cd build-web && ctest --output-on-failure -j "$(nproc)")
-        build build all "${release[@]}" -DKORVEL_TESTS=ON -DKORVEL_BENCH=ON
+        build build all "${release[@]}" -DKORVEL_TESTS=ON -DKORVEL_BENCH=ON -DKORVEL_WEB_BUILD="$PWD/build-web"
         if [ "${CI:-}" = true ]; then
             package build
             # korvel-batch alone, without Qt (the last -D of an option wins).
@@ -114,7 +114,9 @@ case "${1:-}" in
         ;;
     package)
         install_all
-        build build-package all "${release[@]}" -DKORVEL_TESTS=OFF -DKORVEL_BENCH=OFF
+        web_tools
+        build_web korvel_page  # the page korvel carries
+        build build-package all "${release[@]}" -DKORVEL_TESTS=OFF -DKORVEL_BENCH=OFF -DKORVEL_WEB_BUILD="$PWD/build-web"
         package build-package
         ;;
     web)
