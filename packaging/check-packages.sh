@@ -23,7 +23,7 @@ expected_files() {  # expected_files PACKAGE
         korvel)
             echo usr/share/applications/korvel.desktop usr/share/metainfo/org.example.korvel.metainfo.xml
             echo usr/share/applications/korvel-web.desktop
-            echo usr/share/korvel/web/{index.html,index.js,index.css,korvel-core.wasm,korvel-core.wasm.js,korvel-32.png}
+            echo usr/share/korvel/web/{index.html,korvel-core.wasm,korvel-core.wasm.js,korvel-32.png}
             echo usr/share/korvel/web/korvel.html
             echo usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/korvel.png
             echo usr/share/icons/hicolor/scalable/apps/korvel.svg

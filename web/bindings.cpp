@@ -1,10 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the page calls: one calculation run from the typed texts, returned as
-// a plain object with everything the page shows of it and the report bytes.
-#include <emscripten/bind.h>
-#include <emscripten/val.h>
+// What the page calls: one calculation run from the typed texts, the input
+// window's layout table and the brand list. Plain C functions exchanging
+// records (web/record.js reads and writes them on the page's side): a glue
+// that converts every value costs the page more start-up than the whole rest
+// of its script.
+//
+// A record is a run of fields, each a 32-bit little-endian byte count and its
+// bytes (UTF-8 texts, or the report's Windows-1251 bytes); the count
+// 0xFFFFFFFF is a field that is absent (null on the page's side).
+#include <emscripten/emscripten.h>
 
 #include <array>
+#include <cstdint>
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -17,106 +26,140 @@
 namespace korvel {
 namespace {
 
-using emscripten::val;
+constexpr std::uint32_t kAbsent = 0xFFFFFFFF;
 
-// A copy the page owns: a view into the module's memory would be invalidated
-// by the next call that grows it.
-val Bytes(const std::string& bytes) {
-    const auto view = emscripten::typed_memory_view(bytes.size(), reinterpret_cast<const unsigned char*>(bytes.data()));
-    return val::global("Uint8Array").new_(val(view));
-}
+class RecordWriter {
+public:
+    RecordWriter& Text(std::string_view bytes) {
+        Count(static_cast<std::uint32_t>(bytes.size()));
+        bytes_.append(bytes);
+        return *this;
+    }
+    RecordWriter& Optional(const std::optional<std::string>& text) { return text ? Text(*text) : Absent(); }
+    RecordWriter& Flag(bool flag) { return Text(flag ? "1" : ""); }
+    RecordWriter& Number(int number) { return Text(std::to_string(number)); }
+    RecordWriter& Absent() {
+        Count(kAbsent);
+        return *this;
+    }
+    std::string Take() { return std::move(bytes_); }
 
-val TextOrNull(const std::optional<std::string>& text) { return text ? val(*text) : val::null(); }
+private:
+    void Count(std::uint32_t count) {
+        for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(static_cast<char>((count >> shift) & 0xFF));
+    }
+    std::string bytes_;
+};
 
-RunInputs Typed(const val& typed) {
-    RunInputs in;
-    in.perYearMode = typed["perYearMode"].as<bool>();
-    in.brand = typed["brand"].as<std::string>();
-    in.yearlyConsumption = typed["yearlyConsumption"].as<std::string>();
-    in.hours = typed["hours"].as<std::string>();
-    in.minutes = typed["minutes"].as<std::string>();
-    in.workingDays = typed["workingDays"].as<std::string>();
-    in.sourceName = typed["sourceName"].as<std::string>();
-    in.hoursPerYear = typed["hoursPerYear"].as<std::string>();
-    return in;
-}
+class RecordReader {
+public:
+    RecordReader(const char* bytes, std::size_t size) : rest_(bytes, size) {}
+    // The next field; an absent or missing one reads as empty.
+    std::string Text() {
+        if (rest_.size() < 4) return {};
+        std::uint32_t count = 0;
+        for (int i = 3; i >= 0; --i) count = (count << 8) | static_cast<unsigned char>(rest_[static_cast<std::size_t>(i)]);
+        rest_.remove_prefix(4);
+        if (count == kAbsent || count > rest_.size()) return {};
+        std::string text(rest_.substr(0, count));
+        rest_.remove_prefix(count);
+        return text;
+    }
 
-// {messages, dailyConsumptionText, weldingSecondsText, failureText,
-//  showsReport, closingText, report, totalsCsv}: texts are null where the run
-// did not get that far; report (Windows-1251) and totalsCsv (UTF-8) are null
-// for a run that stopped with a failure.
-val CalculateForPage(const val& typed, const std::string& separator) {
-    const char sep = separator == "." ? '.' : ',';
-    const RunOutcome outcome = Calculate(Typed(typed), sep);
-    val messages = val::array();
-    for (const std::string_view message : outcome.messages) messages.call<void>("push", std::string(message));
+private:
+    std::string_view rest_;
+};
 
-    val result = val::object();
-    result.set("messages", messages);
-    result.set("dailyConsumptionText", TextOrNull(outcome.dailyConsumptionText));
-    result.set("weldingSecondsText", TextOrNull(outcome.weldingSecondsText));
-    result.set("failureText", outcome.failure ? val(ErrorText(*outcome.failure)) : val::null());
-    result.set("showsReport", outcome.ShowsReport());
-    const bool built = outcome.ReportDue();
-    // What the closing step writes into both result fields instead.
-    const bool failed = built && !outcome.ShowsReport();
-    result.set("closingText", failed ? val(std::string(kFailedRunText)) : val::null());
-    result.set("report", built ? Bytes(BuildReport(outcome.inputs, outcome.results, sep)) : val::null());
-    result.set("totalsCsv", built ? Bytes(TotalsCsv(outcome.inputs, outcome.results, sep)) : val::null());
-    return result;
-}
+// The last answer, which the page copies out before its next call.
+std::string answer;
 
-// The brand list's entries, in the order the list shows them.
-val Brands() {
-    val names = val::array();
-    for (const Brand& brand : BrandTable) names.call<void>("push", std::string(brand.name));
-    return names;
+const char* Answer(RecordWriter& record) {
+    answer = record.Take();
+    return answer.data();
 }
 
 // The page's names of the kinds of control, in the order of form1::Kind.
 constexpr std::array<std::string_view, 10> kKindNames{
     "rect", "label", "centredLabel", "framedLabel", "field", "leftField", "displayField", "combo", "check", "button"};
 
-std::string KindName(form1::Kind kind) { return std::string(kKindNames.at(static_cast<std::size_t>(kind))); }
-
-val Control(const form1::ControlLayout& c) {
-    val control = val::object();
-    control.set("name", std::string(c.name));
-    control.set("kind", KindName(c.kind));
-    control.set("text", std::string(c.text));
-    for (const auto& [key, twips] :
-         {std::pair{"left", c.left}, {"top", c.top}, {"width", c.width}, {"height", c.height}})
-        control.set(key, twips);
-    control.set("visible", c.visible);
-    control.set("tabIndex", c.tabIndex);
-    return control;
-}
-
-// The input window as the desktop builds it: {width, height, controls, modeRows},
-// sizes in twips, modeRows as [name, perYear] in the order the switch takes them.
-val Form1Layout() {
-    val controls = val::array();
-    for (const form1::ControlLayout& c : form1::kLayout) controls.call<void>("push", Control(c));
-    val modeRows = val::array();
-    for (const form1::ModeRow& row : form1::kModeRows) {
-        val pair = val::array();
-        pair.call<void>("push", std::string(row.name));
-        pair.call<void>("push", row.perYear);
-        modeRows.call<void>("push", pair);
-    }
-    val layout = val::object();
-    layout.set("width", form1::kClientWidth);
-    layout.set("height", form1::kClientHeight);
-    layout.set("controls", controls);
-    layout.set("modeRows", modeRows);
-    return layout;
-}
-
 }  // namespace
 }  // namespace korvel
 
-EMSCRIPTEN_BINDINGS(korvel) {
-    emscripten::function("calculate", &korvel::CalculateForPage);
-    emscripten::function("brands", &korvel::Brands);
-    emscripten::function("form1Layout", &korvel::Form1Layout);
+extern "C" {
+
+// Room for a record the page writes; the page frees it.
+EMSCRIPTEN_KEEPALIVE char* korvel_alloc(std::size_t size) { return static_cast<char*>(std::malloc(size)); }
+EMSCRIPTEN_KEEPALIVE void korvel_free(char* bytes) { std::free(bytes); }
+
+// The size of the record the last call returned.
+EMSCRIPTEN_KEEPALIVE std::size_t korvel_answer_size() { return korvel::answer.size(); }
+
+// typed: separator, perYearMode, brand, yearlyConsumption, hours, minutes,
+// workingDays, sourceName, hoursPerYear.
+// Returns: the number of messages, the messages, dailyConsumptionText,
+// weldingSecondsText, failureText, showsReport, closingText, report,
+// totalsCsv; texts are absent where the run did not get that far, report and
+// totalsCsv for a run that stopped with a failure; closingText is what the
+// closing step writes into both result fields instead of showing the report.
+EMSCRIPTEN_KEEPALIVE const char* korvel_calculate(const char* typed, std::size_t size) {
+    using namespace korvel;
+    RecordReader in(typed, size);
+    const char sep = in.Text() == "." ? '.' : ',';
+    RunInputs inputs;
+    inputs.perYearMode = !in.Text().empty();
+    inputs.brand = in.Text();
+    inputs.yearlyConsumption = in.Text();
+    inputs.hours = in.Text();
+    inputs.minutes = in.Text();
+    inputs.workingDays = in.Text();
+    inputs.sourceName = in.Text();
+    inputs.hoursPerYear = in.Text();
+    const RunOutcome outcome = Calculate(inputs, sep);
+
+    RecordWriter out;
+    out.Number(static_cast<int>(outcome.messages.size()));
+    for (const std::string_view message : outcome.messages) out.Text(message);
+    out.Optional(outcome.dailyConsumptionText).Optional(outcome.weldingSecondsText);
+    out.Optional(outcome.failure ? std::optional(ErrorText(*outcome.failure)) : std::nullopt);
+    out.Flag(outcome.ShowsReport());
+    const bool built = outcome.ReportDue();
+    if (built && !outcome.ShowsReport()) {
+        out.Text(kFailedRunText);
+    } else {
+        out.Absent();
+    }
+    if (built) {
+        out.Text(BuildReport(outcome.inputs, outcome.results, sep)).Text(TotalsCsv(outcome.inputs, outcome.results, sep));
+    } else {
+        out.Absent().Absent();
+    }
+    return Answer(out);
 }
+
+// The input window as the desktop builds it, sizes in twips: width, height,
+// the number of controls, then for each name, kind, text, left, top, width,
+// height, visible, tabIndex; the number of rows the time mode switches, then
+// for each name, perYear, in the order the switch takes them.
+EMSCRIPTEN_KEEPALIVE const char* korvel_form1_layout() {
+    using namespace korvel;
+    RecordWriter out;
+    out.Number(form1::kClientWidth).Number(form1::kClientHeight).Number(static_cast<int>(form1::kLayout.size()));
+    for (const form1::ControlLayout& c : form1::kLayout) {
+        out.Text(c.name).Text(kKindNames.at(static_cast<std::size_t>(c.kind))).Text(c.text);
+        out.Number(c.left).Number(c.top).Number(c.width).Number(c.height).Flag(c.visible).Number(c.tabIndex);
+    }
+    out.Number(static_cast<int>(form1::kModeRows.size()));
+    for (const form1::ModeRow& row : form1::kModeRows) out.Text(row.name).Flag(row.perYear);
+    return Answer(out);
+}
+
+// The brand list's entries, in the order the list shows them: their number, then each.
+EMSCRIPTEN_KEEPALIVE const char* korvel_brands() {
+    using namespace korvel;
+    RecordWriter out;
+    out.Number(static_cast<int>(BrandTable.size()));
+    for (const Brand& brand : BrandTable) out.Text(brand.name);
+    return Answer(out);
+}
+
+}  // extern "C"

@@ -5,12 +5,12 @@
 //     NAME.wasm into SITE, and NAME.wasm.js: the same bytes as a script, for
 //     pages opened from disk, where a browser fetches nothing.
 //   node build-page.mjs page web/NAME.html SITE --icon PNG [--module NAME=GLUE.js]... [--single FILE]
-//     NAME.html into SITE with NAME.js (the module web/NAME.js and all it
-//     imports, a module's glue by its name, as one classic script: pages
-//     opened from disk run no ES modules) and NAME.css (web/NAME.css and its
-//     imports). --single also writes FILE: the same page in one file, its
-//     styles, scripts, icon and modules inside it, its content security
-//     policy naming them by their hashes instead of 'self'.
+//     NAME.html into SITE with its script and style sheet inside: the module
+//     web/NAME.js and all it imports, a module's glue by its name, bundled
+//     into one classic script (pages opened from disk run no ES modules), and
+//     web/NAME.css with its imports; its content security policy names them
+//     by their hashes. --single also writes FILE: the same page in one file,
+//     its icon and modules inside it too, loading nothing.
 //
 // The output depends only on the input: a package built twice is the same.
 import {createHash} from "node:crypto";
@@ -69,13 +69,17 @@ async function bundle(entry, modules) {
 
 const sha256 = (text) => `'sha256-${createHash("sha256").update(text, "utf8").digest("base64")}'`;
 
-// The page's policy with 'self' replaced: by the hashes of the inline scripts
-// and styles where those are allowed, by nothing elsewhere.
-function singlePolicy(policy, scripts, styles) {
-    const inline = {"script-src": scripts.map(sha256), "style-src": styles.map(sha256)};
+// The page's policy with the hashes of its inline scripts and styles in place
+// of 'self'; the site's page keeps 'self' where it loads files (the module as
+// a script from disk, the .wasm, the icon), the one-file page loads none.
+function inlinePolicy(policy, script, style, keepSelf) {
+    const inline = {"script-src": [sha256(script)], "style-src": [sha256(style)]};
     return policy.split(";").map((directive) => {
         const [name, ...sources] = directive.trim().split(/\s+/);
-        const kept = sources.flatMap((s) => (s === "'self'" ? inline[name] ?? [] : [s]));
+        // No page loads a style sheet of its own.
+        const loads = keepSelf && name !== "style-src";
+        const kept = sources.flatMap((source) =>
+            source !== "'self'" ? [source] : [...(loads ? [source] : []), ...(inline[name] ?? [])]);
         return `${name} ${kept.length > 0 ? kept.join(" ") : "'none'"}`;
     }).join("; ");
 }
@@ -87,24 +91,31 @@ function replaceOnce(html, pattern, replacement, what) {
     return html.replace(pattern, () => replacement);
 }
 
-async function singleFile(html, {script, style, icon, modules}) {
+// The page with its style sheet and script inside it, which saves a visit
+// two requests; the script last in the body, where the document is parsed.
+// With `modules` (name to glue) and `icon`, the one-file page: those inside
+// too, the module as base64 in a data block.
+async function inlinePage(html, script, style, {modules, icon} = {}) {
     for (const [what, text] of [["script", script], ["style", style]]) {
         if (new RegExp(`</${what}`, "i").test(text)) fail(`the bundled ${what} would end its element early`);
     }
-    const blocks = [];
-    for (const [name, glue] of modules) {
-        const wasm = await readFile(join(dirname(glue), `${name}.wasm`));
-        blocks.push(`<script type="application/octet-stream" id="wasm:${name}">${wasm.toString("base64")}</script>`);
-    }
+    const single = modules !== undefined;
     let page = html;
-    page = replaceOnce(page, /<link rel="icon" href="[^"]*">/, `<link rel="icon" href="data:image/png;base64,${icon.toString("base64")}">`,
-                       "icon");
     page = replaceOnce(page, /<link rel="stylesheet" href="[^"]*">/, `<style>${style}</style>`, "stylesheet");
     page = replaceOnce(page, /<script defer src="[^"]*"><\/script>\n/, "", "script");
-    page = page.replace(/<link rel="preload"[^>]*>\n/g, "");  // the modules are inside
-    page = replaceOnce(page, /<\/body>/, `${blocks.join("\n")}\n<script>${script}</script>\n</body>`, "body");
+    const blocks = [];
+    if (single) {
+        page = replaceOnce(page, /<link rel="icon" href="[^"]*">/,
+                           `<link rel="icon" href="data:image/png;base64,${icon.toString("base64")}">`, "icon");
+        page = page.replace(/<link rel="preload"[^>]*>\n/g, "");  // the modules are inside
+        for (const [name, glue] of modules) {
+            const wasm = await readFile(join(dirname(glue), `${name}.wasm`));
+            blocks.push(`<script type="application/octet-stream" id="wasm:${name}">${wasm.toString("base64")}</script>\n`);
+        }
+    }
+    page = replaceOnce(page, /<\/body>/, `${blocks.join("")}<script>${script}</script>\n</body>`, "body");
     const policy = POLICY.exec(page) ?? fail("the page has no content security policy");
-    return page.replace(POLICY, () => `${policy[1]}${singlePolicy(policy[2], [script], [style])}"`);
+    return page.replace(POLICY, () => `${policy[1]}${inlinePolicy(policy[2], script, style, !single)}"`);
 }
 
 async function buildPage(html, site, options) {
@@ -115,12 +126,10 @@ async function buildPage(html, site, options) {
     const style = await bundle(join(source, `${name}.css`), modules);
     const page = await readFile(html, "utf8");
     await mkdir(site, {recursive: true});
-    await writeFile(join(site, `${name}.html`), page);
-    await writeFile(join(site, `${name}.js`), script);
-    await writeFile(join(site, `${name}.css`), style);
+    await writeFile(join(site, `${name}.html`), await inlinePage(page, script, style));
     if (options.single) {
         const icon = await readFile(options.icon);
-        await writeFile(options.single, await singleFile(page, {script, style, icon, modules}));
+        await writeFile(options.single, await inlinePage(page, script, style, {modules, icon}));
     }
 }
 

@@ -3,6 +3,7 @@
 // typed to the core and shows the outcome in the order the window does.
 import createCore from "korvel-core";
 
+import {coreCalls} from "./core.js";
 import * as form from "./form.js";
 import {attachMessageBox, showBox} from "./message-box.js";
 import * as report from "./report.js";
@@ -12,11 +13,17 @@ import {loadModule} from "./wasm.js";
 const loading = loadModule(createCore, "korvel-core");
 
 // The browser language's decimal separator, where it is one the core
-// knows; a full stop otherwise.
-function languageSeparator() {
+// knows; a full stop otherwise. The browser's first number formatting takes
+// about as long as the rest of the start, so the list is set when the form
+// is up, or by the first run, unless the user has picked one first.
+let separatorSettled = false;
+
+function settleSeparator() {
+    if (separatorSettled) return;
+    separatorSettled = true;
     const parts = new Intl.NumberFormat(navigator.language).formatToParts(1.5);
     const decimal = parts.find((part) => part.type === "decimal");
-    return decimal && decimal.value === "," ? "," : ".";
+    document.getElementById("decimalSeparator").value = decimal && decimal.value === "," ? "," : ".";
 }
 
 // While a run is under way the input window carries data-running, so that
@@ -36,6 +43,7 @@ async function startRun(core) {
 // completes its arithmetic writes the report file, then either shows the
 // report or marks both result fields as failed.
 async function runSteps(core) {
+    settleSeparator();
     const separator = document.getElementById("decimalSeparator").value;
     const outcome = core.calculate(form.inputs(), separator);
     for (const message of outcome.messages) await showBox(message, false);
@@ -60,13 +68,16 @@ function ready(core) {
     document.getElementById("loading").remove();
     form.focusFirst();
     performance.mark("korvel-ready");
+    (self.requestIdleCallback ?? setTimeout)(settleSeparator);
 }
 
 const loadingText = document.getElementById("loading");
 loadingText.hidden = false;  // with scripts off the page says it needs them instead
 report.attach();
 attachMessageBox();
-document.getElementById("decimalSeparator").value = languageSeparator();
-loading.then(ready, (error) => {
+document.getElementById("decimalSeparator").addEventListener("change", () => {
+    separatorSettled = true;
+});
+loading.then((module) => ready(coreCalls(module)), (error) => {
     loadingText.textContent = `Не удалось загрузить расчетное ядро: ${error}`;
 });
