@@ -19,12 +19,28 @@ export function writeFile(bytes) {
 const DISPLAY_HEAD = "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">" +
     "<base target=\"_blank\">";
 
+// The report's frame: shown without scripts, links open in a tab of their
+// own. Made with the first report, as a frame costs the page's start as
+// much as the rest of its document.
+function reportFrame() {
+    let frame = document.getElementById("WebBrowser1");
+    if (frame === null) {
+        frame = document.createElement("iframe");
+        frame.id = "WebBrowser1";
+        frame.title = "Отчет";
+        frame.sandbox = "allow-same-origin allow-modals allow-popups allow-popups-to-escape-sandbox";
+        frame.addEventListener("load", loaded);
+        document.getElementById("Form2Client").append(frame);
+    }
+    return frame;
+}
+
 // The closing step of a clean run: open the window if it is closed, bring
 // it forward, load the new report.
 export function show(bytes, totalsCsv) {
     const window2 = document.getElementById("Form2");
     window2.hidden = false;
-    document.getElementById("WebBrowser1").srcdoc = DISPLAY_HEAD + new TextDecoder("windows-1251").decode(bytes);
+    reportFrame().srcdoc = DISPLAY_HEAD + new TextDecoder("windows-1251").decode(bytes);
     shownCsv = totalsCsv;
     window2.scrollIntoView({block: "nearest"});
 }
@@ -57,7 +73,6 @@ function save(bytes, type, name) {
 }
 
 export function attach() {
-    document.getElementById("WebBrowser1").addEventListener("load", loaded);
     document.getElementById("closeReport").addEventListener("click", close);
     document.getElementById("printReport").addEventListener("click", () =>
         document.getElementById("WebBrowser1").contentWindow.print());

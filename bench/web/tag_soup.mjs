@@ -25,9 +25,10 @@ try {
         await page.$eval("#Text7", (field, text) => { field.value = text; }, SOUP);
         await page.select("#Combo1", "УОНИ 13/45");
         const shown = page.evaluate(() => new Promise((resolve) => {
-            const frame = document.getElementById("WebBrowser1");
             const start = performance.now();
-            frame.addEventListener("load", () => resolve(performance.now() - start), {once: true});
+            document.addEventListener("load", (event) => {
+                if (event.target.contentDocument?.URL === "about:srcdoc") resolve(performance.now() - start);
+            }, true);
             document.getElementById("Command1").click();
         }));
         const ms = await Promise.race([shown, new Promise((resolve) => setTimeout(resolve, LIMIT_MS, Infinity))]);

@@ -94,10 +94,17 @@ async function download(page, selector = "#downloadReport") {
 
 const shownReport = (page) => page.$eval("#WebBrowser1", (frame) => frame.contentDocument?.body?.textContent ?? "");
 
-// A click on Command1 of a run that shows its report, once the report has loaded.
+// A click on Command1 of a run that shows its report, once the report has
+// loaded (the frame comes with the first report).
 async function runToReport(page) {
-    const loaded = page.$eval("#WebBrowser1", (frame) => new Promise((resolve) =>
-        frame.addEventListener("load", () => resolve(), {once: true})));
+    const loaded = page.evaluate(() => new Promise((resolve) => {
+        const seen = (event) => {
+            if (event.target.id !== "WebBrowser1" || event.target.contentDocument?.URL !== "about:srcdoc") return;
+            document.removeEventListener("load", seen, true);
+            resolve();
+        };
+        document.addEventListener("load", seen, true);
+    }));
     await page.click("#Command1");
     await loaded;
 }
