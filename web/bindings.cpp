@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the page calls: one calculation run from the typed texts, the input
-// window's layout table and the brand list. Plain C functions exchanging
+// What the page calls: one calculation run from the typed texts. Plain C
+// functions exchanging
 // records (web/record.js reads and writes them on the page's side): a glue
 // that converts every value costs the page more start-up than the whole rest
 // of its script.
@@ -10,16 +10,13 @@
 // 0xFFFFFFFF is a field that is absent (null on the page's side).
 #include <emscripten/emscripten.h>
 
-#include <array>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "app/form1_layout.h"
 #include "calc/run.h"
-#include "calc/substances.h"
 #include "report/report_document.h"
 #include "sheets/totals.h"
 
@@ -78,10 +75,6 @@ const char* Answer(RecordWriter& record) {
     return answer.data();
 }
 
-// The page's names of the kinds of control, in the order of form1::Kind.
-constexpr std::array<std::string_view, 10> kKindNames{
-    "rect", "label", "centredLabel", "framedLabel", "field", "leftField", "displayField", "combo", "check", "button"};
-
 }  // namespace
 }  // namespace korvel
 
@@ -133,32 +126,6 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_calculate(const char* typed, std::size_t
     } else {
         out.Absent().Absent();
     }
-    return Answer(out);
-}
-
-// The input window as the desktop builds it, sizes in twips: width, height,
-// the number of controls, then for each name, kind, text, left, top, width,
-// height, visible, tabIndex; the number of rows the time mode switches, then
-// for each name, perYear, in the order the switch takes them.
-EMSCRIPTEN_KEEPALIVE const char* korvel_form1_layout() {
-    using namespace korvel;
-    RecordWriter out;
-    out.Number(form1::kClientWidth).Number(form1::kClientHeight).Number(static_cast<int>(form1::kLayout.size()));
-    for (const form1::ControlLayout& c : form1::kLayout) {
-        out.Text(c.name).Text(kKindNames.at(static_cast<std::size_t>(c.kind))).Text(c.text);
-        out.Number(c.left).Number(c.top).Number(c.width).Number(c.height).Flag(c.visible).Number(c.tabIndex);
-    }
-    out.Number(static_cast<int>(form1::kModeRows.size()));
-    for (const form1::ModeRow& row : form1::kModeRows) out.Text(row.name).Flag(row.perYear);
-    return Answer(out);
-}
-
-// The brand list's entries, in the order the list shows them: their number, then each.
-EMSCRIPTEN_KEEPALIVE const char* korvel_brands() {
-    using namespace korvel;
-    RecordWriter out;
-    out.Number(static_cast<int>(BrandTable.size()));
-    for (const Brand& brand : BrandTable) out.Text(brand.name);
     return Answer(out);
 }
 

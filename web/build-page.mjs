@@ -4,12 +4,14 @@
 //   node build-page.mjs module NAME.wasm SITE
 //     NAME.wasm into SITE, and NAME.wasm.js: the same bytes as a script, for
 //     pages opened from disk, where a browser fetches nothing.
-//   node build-page.mjs page web/NAME.html SITE --icon PNG [--module NAME=GLUE.js]... [--single FILE]
+//   node build-page.mjs page web/NAME.html SITE --icon PNG [--module NAME=GLUE.js]... [--part ID=PART.html]...
+//                       [--single FILE]
 //     NAME.html into SITE with its script and style sheet inside: the module
 //     web/NAME.js and all it imports, a module's glue by its name, bundled
 //     into one classic script (pages opened from disk run no ES modules), and
 //     web/NAME.css with its imports; its content security policy names them
-//     by their hashes. --single also writes FILE: the same page in one file,
+//     by their hashes. --part puts PART.html into the empty element ID and
+//     PART.css after the style sheet. --single also writes FILE: the same page in one file,
 //     its icon and modules inside it too, loading nothing.
 //
 // The output depends only on the input: a package built twice is the same.
@@ -123,8 +125,16 @@ async function buildPage(html, site, options) {
     const source = dirname(html);
     const modules = new Map((options.module ?? []).map((m) => m.split("=", 2)));
     const script = await bundle(join(source, `${name}.js`), modules);
-    const style = await bundle(join(source, `${name}.css`), modules);
-    const page = await readFile(html, "utf8");
+    let style = await bundle(join(source, `${name}.css`), modules);
+    let page = await readFile(html, "utf8");
+    for (const part of options.part ?? []) {
+        const [id, fragment] = part.split("=", 2);
+        const element = new RegExp(`(<[a-z]+ [^>]*id="${id}"[^>]*>)(</[a-z]+>)`);
+        const content = await readFile(fragment, "utf8");
+        if (!element.test(page)) fail(`the page has no empty element ${id}`);
+        page = page.replace(element, (_, open, close) => `${open}\n${content}${close}`);
+        style += await readFile(fragment.replace(/\.html$/, ".css"), "utf8");
+    }
     await mkdir(site, {recursive: true});
     await writeFile(join(site, `${name}.html`), await inlinePage(page, script, style));
     if (options.single) {
@@ -135,7 +145,12 @@ async function buildPage(html, site, options) {
 
 const {values, positionals} = parseArgs({
     allowPositionals: true,
-    options: {icon: {type: "string"}, module: {type: "string", multiple: true}, single: {type: "string"}},
+    options: {
+        icon: {type: "string"},
+        module: {type: "string", multiple: true},
+        part: {type: "string", multiple: true},
+        single: {type: "string"},
+    },
 });
 const [command, input, site] = positionals;
 if (command === "module" && input && site) await buildModule(input, site);

@@ -47,7 +47,7 @@ class RecordReader {
         return this.text() === "1";
     }
 
-    // count items, each read by `item`
+    // A count, then that many items, each read by `item`.
     list(item) {
         return Array.from({length: this.number()}, () => item(this));
     }
@@ -83,20 +83,6 @@ export function coreCalls(module) {
                 report: out.bytes(),
                 totalsCsv: out.bytes(),
             };
-        },
-        // {width, height, controls, modeRows}: the window's layout table in twips.
-        form1Layout() {
-            const out = answer(module._korvel_form1_layout());
-            const layout = {width: out.number(), height: out.number()};
-            layout.controls = out.list((r) => ({
-                name: r.text(), kind: r.text(), text: r.text(), left: r.number(), top: r.number(), width: r.number(),
-                height: r.number(), visible: r.flag(), tabIndex: r.number(),
-            }));
-            layout.modeRows = out.list((r) => [r.text(), r.flag()]);
-            return layout;
-        },
-        brands() {
-            return answer(module._korvel_brands()).list((r) => r.text());
         },
     };
 }

@@ -60,24 +60,25 @@ async function runSteps(core) {
     }
 }
 
-// The form is built from the core's layout table once the core is there.
-function ready(core) {
-    form.build(document.getElementById("Form1Client"), core.form1Layout());
-    form.fillBrands(core.brands());
-    document.getElementById("Command1").addEventListener("click", () => startRun(core));
+// The form is usable once the core is there.
+function ready() {
     document.getElementById("loading").remove();
-    form.focusFirst();
     performance.mark("korvel-ready");
     (self.requestIdleCallback ?? setTimeout)(settleSeparator);
 }
 
 const loadingText = document.getElementById("loading");
 loadingText.hidden = false;  // with scripts off the page says it needs them instead
+form.wire();
+form.focusFirst();
 report.attach();
 attachMessageBox();
 document.getElementById("decimalSeparator").addEventListener("change", () => {
     separatorSettled = true;
 });
-loading.then((module) => ready(coreCalls(module)), (error) => {
+const core = loading.then(coreCalls);
+// A click before the core is there runs once it is.
+document.getElementById("Command1").addEventListener("click", () => core.then(startRun));
+core.then(ready, (error) => {
     loadingText.textContent = `Не удалось загрузить расчетное ядро: ${error}`;
 });
