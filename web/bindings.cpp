@@ -12,11 +12,15 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "calc/closing_step.h"
 #include "calc/run.h"
+#include "forms/form1_layout.h"
 #include "report/report_document.h"
 #include "sheets/totals.h"
 
@@ -87,40 +91,35 @@ EMSCRIPTEN_KEEPALIVE void korvel_free(char* bytes) { std::free(bytes); }
 // The size of the record the last call returned.
 EMSCRIPTEN_KEEPALIVE std::size_t korvel_answer_size() { return korvel::answer.size(); }
 
-// typed: separator, perYearMode, brand, yearlyConsumption, hours, minutes,
-// workingDays, sourceName, hoursPerYear.
+// typed: the separator, then the name and value of each input control
+// (a check box's value is "1" when it is ticked).
 // Returns: the number of messages, the messages, dailyConsumptionText,
-// weldingSecondsText, failureText, showsReport, closingText, report,
-// totalsCsv; texts are absent where the run did not get that far, report and
-// totalsCsv for a run that stopped with a failure; closingText is what the
-// closing step writes into both result fields instead of showing the report.
+// weldingSecondsText, failureText, closingDailyConsumption,
+// closingWeldingTime, showsReport, report, totalsCsv. The result texts as
+// the run wrote them and as its closing step leaves them are absent where a
+// field keeps its text; report and totalsCsv for a run that stopped with a
+// failure.
 EMSCRIPTEN_KEEPALIVE const char* korvel_calculate(const char* typed, std::size_t size) {
     using namespace korvel;
     RecordReader in(typed, size);
     const char sep = in.Text() == "." ? '.' : ',';
-    RunInputs inputs;
-    inputs.perYearMode = !in.Text().empty();
-    inputs.brand = in.Text();
-    inputs.yearlyConsumption = in.Text();
-    inputs.hours = in.Text();
-    inputs.minutes = in.Text();
-    inputs.workingDays = in.Text();
-    inputs.sourceName = in.Text();
-    inputs.hoursPerYear = in.Text();
-    const RunOutcome outcome = Calculate(inputs, sep);
+    std::map<std::string, std::string, std::less<>> values;
+    for (std::string name = in.Text(); !name.empty(); name = in.Text()) values[name] = in.Text();
+    const auto value = [&](const form1::ControlLayout& c) {
+        const auto found = values.find(c.name);
+        return found == values.end() ? std::string() : found->second;
+    };
+    const RunOutcome outcome =
+        Calculate(form1::ReadInputs(value, [&](const form1::ControlLayout& c) { return value(c) == "1"; }), sep);
 
     RecordWriter out;
     out.Number(static_cast<int>(outcome.messages.size()));
     for (const std::string_view message : outcome.messages) out.Text(message);
     out.Optional(outcome.dailyConsumptionText).Optional(outcome.weldingSecondsText);
     out.Optional(outcome.failure ? std::optional(ErrorText(*outcome.failure)) : std::nullopt);
-    out.Flag(outcome.ShowsReport());
+    const RunEnd end = CloseRun(outcome);
+    out.Optional(end.dailyConsumption).Optional(end.weldingTime).Flag(end.showsReport);
     const bool built = outcome.ReportDue();
-    if (built && !outcome.ShowsReport()) {
-        out.Text(kFailedRunText);
-    } else {
-        out.Absent();
-    }
     if (built) {
         out.Text(BuildReport(outcome.inputs, outcome.results, sep)).Text(TotalsCsv(outcome.inputs, outcome.results, sep));
     } else {

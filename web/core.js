@@ -59,12 +59,12 @@ export function coreCalls(module) {
     const answer = (pointer) =>
         new RecordReader(module.HEAPU8.slice(pointer, pointer + module._korvel_answer_size()));
     return {
-        // {messages, dailyConsumptionText, weldingSecondsText, failureText,
-        //  showsReport, closingText, report, totalsCsv}, as bindings.cpp says.
+        // typed: [name, value] of each input control. Returns {messages,
+        // dailyConsumptionText, weldingSecondsText, failureText,
+        // closingDailyConsumption, closingWeldingTime, showsReport, report,
+        // totalsCsv}, as bindings.cpp says.
         calculate(typed, separator) {
-            const record = writeRecord([separator, typed.perYearMode ? "1" : "", typed.brand, typed.yearlyConsumption,
-                                        typed.hours, typed.minutes, typed.workingDays, typed.sourceName,
-                                        typed.hoursPerYear]);
+            const record = writeRecord([separator, ...typed.flat()]);
             const pointer = module._korvel_alloc(record.length);
             let out;
             try {
@@ -78,8 +78,9 @@ export function coreCalls(module) {
                 dailyConsumptionText: out.text(),
                 weldingSecondsText: out.text(),
                 failureText: out.text(),
+                closingDailyConsumption: out.text(),
+                closingWeldingTime: out.text(),
                 showsReport: out.flag(),
-                closingText: out.text(),
                 report: out.bytes(),
                 totalsCsv: out.bytes(),
             };

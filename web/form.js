@@ -35,22 +35,11 @@ function modeSwitch() {
     }
 }
 
-function text(name) {
-    return document.getElementById(name).value;
-}
-
-// What the fields hold, as the calculation takes it.
+// What the input controls hold, as [name, value] pairs for the core to read
+// by the window's layout table; a ticked check box holds "1".
 export function inputs() {
-    return {
-        perYearMode: document.getElementById("Check1").checked,
-        brand: text("Combo1"),
-        yearlyConsumption: text("Text1"),
-        hours: text("Text2"),
-        minutes: text("Text3"),
-        workingDays: text("Text4"),
-        sourceName: text("Text7"),
-        hoursPerYear: text("Text8"),
-    };
+    return [...document.querySelectorAll("#Form1Client [data-input]")].map((control) =>
+        [control.id, control.type === "checkbox" ? (control.checked ? "1" : "") : control.value]);
 }
 
 export function setResults(dailyConsumption, weldingSeconds) {

@@ -2,7 +2,7 @@
 // Writes the input window's controls as HTML and their places as CSS, from
 // the window's own layout table and the brand list, when the page is built:
 // the form is in the page from its first paint, and the page's script only
-// wires it up.
+// wires it up. The controls whose values a run takes carry data-input.
 //
 //   node form_html.js FRAGMENT.html RULES.css
 #include <algorithm>
@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/form1_layout.h"
+#include "forms/form1_layout.h"
 #include "calc/substances.h"
 
 namespace korvel {
@@ -84,7 +84,8 @@ std::string NamingAttributes(std::string_view name) {
 std::string Element(const form1::ControlLayout& c) {
     const std::string attributes = " id=\"" + std::string(c.name) + "\" class=\"control " +
                                    std::string(kKindClasses[static_cast<int>(c.kind)]) + "\"" +
-                                   ModeAttribute(c.name) + NamingAttributes(c.name) + (c.visible ? "" : " hidden");
+                                   ModeAttribute(c.name) + NamingAttributes(c.name) +
+                                   (form1::IsInput(c) ? " data-input" : "") + (c.visible ? "" : " hidden");
     switch (c.kind) {
         case Kind::Rect:
             return "<div" + attributes + "></div>";

@@ -53,11 +53,8 @@ async function runSteps(core) {
         return;
     }
     report.writeFile(outcome.report);
-    if (outcome.showsReport) {
-        report.show(outcome.report, outcome.totalsCsv);
-    } else {
-        form.setResults(outcome.closingText, outcome.closingText);
-    }
+    form.setResults(outcome.closingDailyConsumption, outcome.closingWeldingTime);
+    if (outcome.showsReport) report.show(outcome.report, outcome.totalsCsv);
 }
 
 // The form is usable once the core is there.
