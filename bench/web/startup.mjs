@@ -62,7 +62,7 @@ async function sizes(visited) {
     return {
         visit: total([...files].filter(([name]) => visited.has(name)).map(([, size]) => size)),
         folder: total([...files.values()]),
-        single: compressed(await readFile(single)),
+        single: await readFile(single).then(compressed, () => null),
     };
 }
 
@@ -99,7 +99,7 @@ try {
     const line = (s) => `${s.raw} bytes, ${s.gzip} gzip -9, ${s.brotli} brotli 11`;
     console.log(`a visit (${[...visited].sort().join(", ")}): ${line(size.visit)}`);
     console.log(`the site folder: ${line(size.folder)}`);
-    console.log(`the one-file page: ${line(size.single)}`);
+    if (size.single !== null) console.log(`the one-file page: ${line(size.single)}`);
 } finally {
     await chromium.close();
     pageServer.close();
