@@ -4,10 +4,18 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QImage>
-#include <QRegularExpression>
 #include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "platform/browser_markup.h"
 
 namespace korvel {
 
@@ -21,12 +29,75 @@ namespace {
 
 bool IsLocal(const QUrl& url) { return url.isLocalFile() && url.host().isEmpty(); }
 
-// A "<" that starts no tag, end tag, comment or declaration is text to a web
-// browser ("Цех <1>"); Qt's parser would take it for an unknown tag and drop
-// it. As "&lt;" it shows the same everywhere, inside attribute values too.
-QString KeepStrayLessThan(QString html) {
-    static const QRegularExpression stray(QStringLiteral("<(?![A-Za-z/!?])"));
-    return html.replace(stray, QStringLiteral("&lt;"));
+// Whether a browser would draw text in `family`: when it is installed, or
+// when one of its metric-compatible stand-ins is (the same widths, so
+// browsers take it as the font itself).
+bool FontAtHand(std::string_view family) {
+    static const std::map<QString, QString> standIns{
+        {QStringLiteral("times new roman"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("times"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("arial"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("helvetica"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("courier new"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("courier"), QStringLiteral("Liberation Mono")},
+    };
+    const QString name = QString::fromUtf8(family.data(), static_cast<qsizetype>(family.size()));
+    if (QFontDatabase::hasFamily(name)) return true;
+    const auto standIn = standIns.find(name.toLower());
+    return standIn != standIns.end() && QFontDatabase::hasFamily(standIn->second);
+}
+
+// A table framed by frame="border" has a thin solid line round it and none
+// between its cells; a border attribute draws both. The markup marks the
+// first kind solid: its cells' edges on the outside make the frame.
+void FrameTables(QTextFrame& frame) {
+    for (QTextFrame* child : frame.childFrames()) {
+        auto* table = qobject_cast<QTextTable*>(child);
+        if (table != nullptr && table->format().border() > 0 &&
+            table->format().borderStyle() == QTextFrameFormat::BorderStyle_Solid) {
+            const qreal width = table->format().border();
+            QTextTableFormat format = table->format();
+            format.setBorderCollapse(true);
+            table->setFormat(format);
+            for (int row = 0; row < table->rows(); ++row) {
+                for (int column = 0; column < table->columns(); ++column) {
+                    QTextTableCell cell = table->cellAt(row, column);
+                    if (cell.row() != row || cell.column() != column) continue;  // spanned
+                    QTextTableCellFormat edges = cell.format().toTableCellFormat();
+                    edges.setTopBorder(row == 0 ? width : 0);
+                    edges.setLeftBorder(column == 0 ? width : 0);
+                    edges.setBottomBorder(row + cell.rowSpan() == table->rows() ? width : 0);
+                    edges.setRightBorder(column + cell.columnSpan() == table->columns() ? width : 0);
+                    edges.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+                    edges.setBorderBrush(format.borderBrush());
+                    cell.setFormat(edges);
+                }
+            }
+        }
+        FrameTables(*child);
+    }
+}
+
+// Qt draws raised and lowered text smaller again; the markup gave it its
+// size already, so it is only moved off the baseline.
+void ShiftWithoutShrinking(QTextDocument& document) {
+    std::vector<std::pair<QTextFragment, qreal>> shifted;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat::VerticalAlignment align = it.fragment().charFormat().verticalAlignment();
+            if (align == QTextCharFormat::AlignSuperScript) shifted.emplace_back(it.fragment(), 33);
+            if (align == QTextCharFormat::AlignSubScript) shifted.emplace_back(it.fragment(), -20);
+        }
+    }
+    for (const auto& [fragment, offset] : shifted) {
+        QTextCursor cursor(&document);
+        cursor.setPosition(fragment.position());
+        cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+        QTextCharFormat format;
+        format.setVerticalAlignment(QTextCharFormat::AlignNormal);
+        format.setBaselineOffset(offset);
+        cursor.mergeCharFormat(format);
+    }
 }
 
 QString NoticeHtml(const QString& file) {
@@ -39,9 +110,9 @@ WebBrowser::WebBrowser(QWidget* parent) : QTextBrowser(parent) {
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setTextInteractionFlags(Qt::TextBrowserInteraction);
-    // A web browser's medium text size (12 pt, 16 px at 96 dpi); the report's
-    // tables ask for the smallest size, which is relative to it.
-    QFont font = document()->defaultFont();
+    // A web browser's default font at its medium size (12 pt, 16 px at 96
+    // dpi), for what the markup's text runs do not set themselves (bullets).
+    QFont font(QStringLiteral("Times New Roman"));
     font.setPointSize(12);
     document()->setDefaultFont(font);
     openLink = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
@@ -60,7 +131,11 @@ void WebBrowser::Navigate(const std::filesystem::path& file) {
         setHtml(NoticeHtml(name));
         return;
     }
-    setHtml(KeepStrayLessThan(DecodeWindows1251(shownBytes_)));
+    // Qt's own reading of the markup differs from a browser's: it gets the
+    // markup as a browser resolves it, every run with its font.
+    setHtml(QString::fromStdString(BrowserRichText(DecodeWindows1251(shownBytes_).toStdString(), FontAtHand)));
+    FrameTables(*document()->rootFrame());
+    ShiftWithoutShrinking(*document());
 }
 
 QVariant WebBrowser::loadResource(int type, const QUrl& name) {
