@@ -3,6 +3,9 @@
 // window on the screen, shared by both windows.
 #pragma once
 
+#include <QMargins>
+#include <QRect>
+
 class QWidget;
 
 namespace korvel {
@@ -21,6 +24,15 @@ TwipPosition CentredPosition(float screenWidth, float screenHeight, float window
 
 // Twips to whole logical pixels, half a pixel away from zero.
 int TwipsToPixels(float twips);
+
+// The frame an X11 window manager announces, in device pixels, in the
+// logical pixels windows are placed in, rounded side by side as the toolkit
+// converts it (so that the frame it reports later is the same).
+QMargins LogicalFrame(const QMargins& device, qreal devicePixelRatio);
+
+// The client rectangle of a window of `client` size and `frame`, in logical
+// pixels, whose outer rectangle stands in the middle of `screen`.
+QRect CentredClientRect(const QRect& screen, QSize client, const QMargins& frame);
 
 // Moves a top-level window, right before it is first shown, so that its outer
 // rectangle (frame and title bar included) stands in the middle of the whole
