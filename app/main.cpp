@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "app/display_guard.h"
 #include "app/program.h"
+#include "app/termination_signals.h"
 #include "korvel/version.h"
 #include "platform/qt_translations.h"
 #include "report/report_file.h"
@@ -19,6 +20,7 @@ int main(int argc, char* argv[]) {
     korvel::DisplayGuard displayGuard;
     QApplication app(appArgc, argv);
     displayGuard.Release();
+    korvel::QuitOnTerminationSignals(app);
     korvel::LoadQtTranslations(app);
     QApplication::setApplicationName(QStringLiteral("korvel"));
     QApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
