@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QImage>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QStringDecoder>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -156,6 +158,25 @@ QVariant WebBrowser::loadResource(int type, const QUrl& name) {
         default:
             return bytes;
     }
+}
+
+void WebBrowser::keyPressEvent(QKeyEvent* event) {
+    // Shift+F10 opens the context menu as the menu key does (Qt knows only
+    // the latter), in the middle of the view.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier &&
+        contextMenuPolicy() == Qt::CustomContextMenu) {
+        emit customContextMenuRequested(viewport()->rect().center());
+        event->accept();
+        return;
+    }
+    if (event == QKeySequence::MoveToStartOfDocument || event == QKeySequence::MoveToEndOfDocument) {
+        verticalScrollBar()->triggerAction(event == QKeySequence::MoveToStartOfDocument
+                                               ? QAbstractSlider::SliderToMinimum
+                                               : QAbstractSlider::SliderToMaximum);
+        event->accept();
+        return;
+    }
+    QTextBrowser::keyPressEvent(event);
 }
 
 void WebBrowser::FollowLink(const QUrl& link) {
