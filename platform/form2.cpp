@@ -151,8 +151,8 @@ void Form2::ExportTotals() {
 
 void Form2::ExportTotalsXlsx() {
     if (!results_) return;
-    const QString path = AskSavePath(tr("Итоги в Excel"), TotalsKind(), QStringLiteral("xlsx"),
-                                     tr("Книга Excel (*.xlsx)"));
+    const QString path =
+        AskSavePath(tr("Итоги в Excel"), TotalsKind(), QStringLiteral("xlsx"), tr("Книга Excel (*.xlsx)"));
     if (!path.isEmpty() && !SaveTotalsXlsx(inputs_, *results_, path)) ReportFailure(path);
 }
 

@@ -41,8 +41,12 @@ int main(int argc, char* argv[]) {
             const QTextFragment fragment = it.fragment();
             const QTextCharFormat format = fragment.charFormat();
             const QFontInfo drawn(format.font());
-            const QJsonArray run{fragment.text(), drawn.family(), format.fontWeight(), format.fontItalic(),
-                                 drawn.pointSizeF() / kMediumPoints, Framed(document, fragment.position())};
+            const QJsonArray run{fragment.text(),
+                                 drawn.family(),
+                                 format.fontWeight(),
+                                 format.fontItalic(),
+                                 drawn.pointSizeF() / kMediumPoints,
+                                 Framed(document, fragment.position())};
             std::puts(QJsonDocument(run).toJson(QJsonDocument::Compact).constData());
         }
     }

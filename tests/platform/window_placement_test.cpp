@@ -14,7 +14,7 @@ private slots:
     void outerRectangleCentredOnTheDevice_data() {
         QTest::addColumn<double>("ratio");
         QTest::addColumn<QMargins>("deviceFrame");
-        const QMargins thin(1, 20, 1, 1);    // openbox: title bar and a 1-pixel border
+        const QMargins thin(1, 20, 1, 1);   // openbox: title bar and a 1-pixel border
         const QMargins thick(4, 30, 4, 4);  // a broad border
         for (const double ratio : {1.0, 1.25, 1.5, 2.0, 3.0}) {
             QTest::addRow("thin frame at %g", ratio) << ratio << thin;
