@@ -26,8 +26,11 @@ namespace {
 
 struct Start {
     double seconds = -1;
+    double cpuSeconds = 0;  // user and system: steadier than the clock on a busy machine
     double peakMiB = 0;
 };
+
+double Seconds(const timeval& t) { return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6; }
 
 // Runs `program` with the probe; its files go to `home`.
 Start Run(const char* program, const std::string& home) {
@@ -52,7 +55,7 @@ Start Run(const char* program, const std::string& home) {
     rusage usage{};
     if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return {};
     return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-            static_cast<double>(usage.ru_maxrss) / 1024};
+            Seconds(usage.ru_utime) + Seconds(usage.ru_stime), static_cast<double>(usage.ru_maxrss) / 1024};
 }
 
 double Median(std::vector<double> values) {
@@ -69,7 +72,7 @@ void BM_StartToFirstPaint_KorvelBesideBareWindow(benchmark::State& state) {
     }
     // Another build of korvel, to compare: KORVEL_BENCH_PROGRAM=path.
     const char* program = std::getenv("KORVEL_BENCH_PROGRAM") ? std::getenv("KORVEL_BENCH_PROGRAM") : KORVEL_PROGRAM;
-    std::vector<double> korvelSeconds, bareSeconds, korvelMiB, bareMiB;
+    std::vector<double> korvelSeconds, bareSeconds, korvelCpu, bareCpu, korvelMiB, bareMiB;
     bool korvelFirst = true;
     for (auto _ : state) {
         Start korvel, bare;
@@ -88,6 +91,8 @@ void BM_StartToFirstPaint_KorvelBesideBareWindow(benchmark::State& state) {
         state.SetIterationTime(korvel.seconds);
         korvelSeconds.push_back(korvel.seconds);
         bareSeconds.push_back(bare.seconds);
+        korvelCpu.push_back(korvel.cpuSeconds);
+        bareCpu.push_back(bare.cpuSeconds);
         korvelMiB.push_back(korvel.peakMiB);
         bareMiB.push_back(bare.peakMiB);
     }
@@ -96,6 +101,7 @@ void BM_StartToFirstPaint_KorvelBesideBareWindow(benchmark::State& state) {
     state.counters["korvel_ms"] = Median(korvelSeconds) * 1000;
     state.counters["bare_ms"] = Median(bareSeconds) * 1000;
     state.counters["time_ratio"] = Median(korvelSeconds) / Median(bareSeconds);
+    state.counters["cpu_ratio"] = Median(korvelCpu) / Median(bareCpu);
     state.counters["korvel_MiB"] = Median(korvelMiB);
     state.counters["bare_MiB"] = Median(bareMiB);
     state.counters["memory_ratio"] = Median(korvelMiB) / Median(bareMiB);

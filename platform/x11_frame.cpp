@@ -88,12 +88,14 @@ std::optional<QMargins> RequestFrameExtents(WId window) {
     xcb_flush(connection);
 
     // The answer is a property the window manager sets on the window; the
-    // toolkit's own event queue is left alone while it is awaited.
+    // toolkit's own event queue is left alone while it is awaited. Asked
+    // often: a window manager answers within a millisecond, and the window
+    // waits for it to appear.
     const xcb_atom_t extents = InternAtom(connection, "_NET_FRAME_EXTENTS");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
     do {
         if (const std::optional<QMargins> frame = FrameExtents(connection, id, extents)) return frame;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(std::chrono::microseconds(250));
     } while (std::chrono::steady_clock::now() < deadline);
     return std::nullopt;
 }
