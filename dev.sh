@@ -12,8 +12,9 @@ cd "$(dirname "$0")"
 
 # Debian packages by what needs them.
 # run: building and starting the window (its compiler, Qt and its X11
-# platform plugin, the libraries it links, its font and Qt's Russian texts).
-run_packages=(g++ cmake ninja-build pkg-config qt6-base-dev libxcb1-dev libxlsxwriter-dev
+# platform plugins, the libraries it links (libxlsxwriter links zlib, whose
+# -dev package it does not bring), its font and Qt's Russian texts).
+run_packages=(g++ cmake ninja-build pkg-config qt6-base-dev libxcb1-dev libxlsxwriter-dev zlib1g-dev
               libgumbo-dev fonts-liberation2 qt6-translations-l10n)
 # test: the native tests and benchmarks, the windows under a real window
 # manager, the regional settings they switch between, exported documents read
@@ -143,7 +144,7 @@ case "${1:-}" in
             build build-batch all "${release[@]}" -DKORVEL_GUI=OFF -DKORVEL_TESTS=OFF -DKORVEL_BENCH=OFF
             package build-batch
             phase "Building the packages twice, from two folders: the same files"
-            packaging/check-reproducible.sh
+            packaging/check-reproducible.sh build
         fi
         # Last, so that the run ends with ctest's summary.
         phase "Testing build/"

@@ -13,13 +13,14 @@ fail() {
 
 expected_files() {  # expected_files PACKAGE
     local doc=usr/share/doc/$1
-    echo "usr/bin/$1" "usr/share/man/man1/$1.1.gz" "usr/share/lintian/overrides/$1"
+    echo "usr/bin/$1" "usr/share/man/man1/$1.1.gz" "usr/share/man/ru/man1/$1.1.gz" "usr/share/lintian/overrides/$1"
     echo "$doc/README.md.gz" "$doc/changelog.Debian.gz" "$doc/copyright"
     case $1 in
         korvel-batch)
             echo "$doc/examples/stations.csv"
             ;;
         korvel)
+            echo usr/lib/korvel/korvel-xlsx.so
             echo usr/share/applications/korvel.desktop usr/share/metainfo/org.example.korvel.metainfo.xml
             echo usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/korvel.png
             echo usr/share/icons/hicolor/scalable/apps/korvel.svg
