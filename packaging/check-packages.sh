@@ -20,7 +20,7 @@ expected_files() {  # expected_files PACKAGE
             echo "$doc/examples/stations.csv"
             ;;
         korvel)
-            echo usr/lib/korvel/korvel-xlsx.so
+            echo usr/libexec/korvel/korvel-xlsx.so
             echo usr/share/applications/korvel.desktop usr/share/metainfo/org.example.korvel.metainfo.xml
             echo usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/korvel.png
             echo usr/share/icons/hicolor/scalable/apps/korvel.svg

@@ -30,9 +30,9 @@ for deb in "$first"/*.deb; do
     fi
     status=1
     echo "$(basename "$deb"): the two builds differ" >&2
-    for side in one two; do mkdir -p "$work/$side"; done
-    dpkg-deb -R "$deb" "$work/one" && dpkg-deb -R "$second" "$work/two"
-    diff -r "$work/one" "$work/two" >&2 || true
+    name=$(basename "$deb" .deb)
+    dpkg-deb -R "$deb" "$work/$name.one" && dpkg-deb -R "$second" "$work/$name.two"
+    diff -r "$work/$name.one" "$work/$name.two" >&2 || true
     diff <(dpkg-deb -c "$deb") <(dpkg-deb -c "$second") >&2 || true
 done
 exit $status

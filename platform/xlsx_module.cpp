@@ -23,7 +23,7 @@ bool WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const
     static WriteTotalsXlsxFunction* write = [] {
         const QString folder =
             ModuleFolder().empty()
-                ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../lib/korvel"))
+                ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../libexec/korvel"))
                 : QString::fromStdString(ModuleFolder().string());
         // Kept loaded to the end.
         void* module = dlopen(QDir(folder).filePath(QStringLiteral("korvel-xlsx.so")).toLocal8Bit().constData(),

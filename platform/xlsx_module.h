@@ -18,8 +18,8 @@ inline constexpr const char* kWriteTotalsXlsxSymbol = "korvel_write_totals_xlsx"
 // module could not be loaded.
 bool WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const std::filesystem::path& file);
 
-// Where the module is looked for: ../lib/korvel beside the program's folder
-// (/usr/bin/korvel: /usr/lib/korvel), unless set here (tests set the build's).
+// Where the module is looked for: ../libexec/korvel beside the program's folder
+// (/usr/bin/korvel: /usr/libexec/korvel), unless set here (tests set the build's).
 void SetModuleFolder(const std::filesystem::path& folder);
 
 }  // namespace korvel
