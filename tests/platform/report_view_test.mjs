@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The report window's view beside headless Chromium, for each report file
-// given: every character that is not blank must be drawn in the same family
-// class (serif, sans-serif, monospace), weight, slant and size relative to
-// the medium size, and sit in a framed table in both or in neither. Exits 77
-// (skipped) when Chromium is not installed.
+// given (and each report korvel-batch writes from a CSV file given): every
+// character that is not blank must be drawn in the same family class (serif,
+// sans-serif, monospace), weight, slant and size relative to the medium size,
+// and sit in a framed table in both or in neither. Exits 77 (skipped) when
+// Chromium is not installed.
 //
-//   node report_view_test.mjs build/tests/platform/report_view_runs REPORT...
+//   node report_view_test.mjs build/tests/platform/report_view_runs build/batch/korvel-batch REPORT|CSV...
 import {execFileSync} from "node:child_process";
 import {existsSync} from "node:fs";
-import {readFile} from "node:fs/promises";
+import {mkdtemp, readdir, readFile, rm} from "node:fs/promises";
+import {tmpdir} from "node:os";
+import {join} from "node:path";
 
 const chromium = process.env.KORVEL_CHROMIUM ?? "/usr/bin/chromium";
 if (!existsSync(chromium)) {
@@ -23,7 +26,18 @@ try {
     process.exit(1);
 }
 
-const [viewRuns, ...reports] = process.argv.slice(2);
+const [viewRuns, batch, ...inputs] = process.argv.slice(2);
+const scratch = await mkdtemp(join(tmpdir(), "korvel-view-"));
+const reports = [];
+for (const input of inputs) {
+    if (!input.endsWith(".csv")) {
+        reports.push(input);
+        continue;
+    }
+    const folder = await mkdtemp(join(scratch, "batch-"));
+    execFileSync(batch, [input, "-o", folder, "--quiet"]);
+    for (const name of (await readdir(folder)).filter(n => n.endsWith(".htm"))) reports.push(join(folder, name));
+}
 
 // The class of a font family as drawn, by its name.
 function familyClass(name) {
@@ -133,5 +147,6 @@ try {
     }
 } finally {
     await close();
+    await rm(scratch, {recursive: true, force: true});
 }
 process.exit(failed ? 1 : 0);
