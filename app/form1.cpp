@@ -157,6 +157,7 @@ Form1::Form1(char separator, std::filesystem::path reportPath, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Расчет выделений ЗВ при электросварке"));
     setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+    AskFrame(*this);  // answered while the controls are made
     setFont(DialogFont(QApplication::font()));
     BuildLayout();
     connect(check1_, &QCheckBox::clicked, this, &Form1::ModeSwitch);

@@ -15,6 +15,7 @@
 
 #include "platform/report_export.h"
 #include "platform/session_folder.h"
+#include "platform/window_placement.h"
 #include "report/file_names.h"
 
 namespace korvel {
@@ -37,6 +38,7 @@ Form2::Form2(char separator, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromUtf8(kForm2Caption));
     setFixedSize(kClientSize);
+    AskFrame(*this);  // answered while the view is set up
     WebBrowser1->setObjectName("WebBrowser1");
     WebBrowser1->setGeometry(kBrowserGeometry);
     WebBrowser1->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -24,6 +24,9 @@ int TwipsToPixels(float twips) { return static_cast<int>(std::lround(twips / sta
 
 namespace {
 
+// Set on a window whose frame the window manager was asked for.
+constexpr const char* kFrameAsked = "korvelFrameAsked";
+
 QRect ScreenArea(const QWidget& window) {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     return screen ? screen->geometry() : QRect();
@@ -43,8 +46,9 @@ QPoint CentredTopLeft(const QRect& screen, QSize outer) {
 // pixels); elsewhere the platform knows it once the native window exists.
 std::optional<QMargins> ExpectedFrame(QWidget& window) {
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        if (!CanRequestFrameExtents()) return std::nullopt;
-        const std::optional<QMargins> device = RequestFrameExtents(window.winId());
+        if (!window.property(kFrameAsked).toBool()) AskFrame(window);
+        if (!window.property(kFrameAsked).toBool()) return std::nullopt;
+        const std::optional<QMargins> device = AwaitFrameExtents(window.winId());
         if (!device || !window.windowHandle()) return std::nullopt;
         return LogicalFrame(*device, window.windowHandle()->devicePixelRatio());
     }
@@ -87,6 +91,12 @@ private:
 };
 
 }  // namespace
+
+void AskFrame(QWidget& window) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !CanRequestFrameExtents()) return;
+    AskFrameExtents(window.winId());
+    window.setProperty(kFrameAsked, true);
+}
 
 QMargins LogicalFrame(const QMargins& device, qreal devicePixelRatio) {
     const auto side = [devicePixelRatio](int pixels) { return qRound(pixels / devicePixelRatio); };

@@ -34,6 +34,12 @@ QMargins LogicalFrame(const QMargins& device, qreal devicePixelRatio);
 // pixels, whose outer rectangle stands in the middle of `screen`.
 QRect CentredClientRect(const QRect& screen, QSize client, const QMargins& frame);
 
+// Asks the window manager for the frame the top-level `window` is going to
+// get, where it tells it (X11): call as soon as the window has its size, and
+// the answer comes while its contents are built, instead of being awaited
+// when it is centred. Makes the native window.
+void AskFrame(QWidget& window);
+
 // Moves a top-level window, right before it is first shown, so that its outer
 // rectangle (frame and title bar included) stands in the middle of the whole
 // screen. The frame is asked of the window manager beforehand where it tells
