@@ -15,9 +15,12 @@
 #include <limits>
 #include <vector>
 
-#include "app/form1_layout.h"
+#include "calc/closing_step.h"
 #include "calc/substances.h"
+#include "forms/form1_layout.h"
 #include "platform/brand_list.h"
+#include "platform/message_box_feedback.h"
+#include "platform/report_window_host.h"
 #include "platform/window_placement.h"
 #include "report/report_file.h"
 
@@ -34,10 +37,6 @@ using form1::ModeRow;
 namespace {
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-
-}  // namespace
-
-namespace {
 
 // Whether a caption's ink stays inside its box, the text laid out (not
 // drawn) as a label lays it out: wrapped at word boundaries, left-aligned or
@@ -285,12 +284,9 @@ void Form1::LoadStep() {
 }
 
 void Form1::ModeSwitch() {
-    for (const ModeRow& row : kModeRows) {
-        const int value = CheckValue();
-        if (value != 0 && value != 1) continue;
-        findChild<QWidget*>(QLatin1String(row.name), Qt::FindDirectChildrenOnly)
-            ->setVisible(row.perYear == (value == 1));
-    }
+    const int value = CheckValue();
+    if (value != 0 && value != 1) return;
+    for (const ModeRow& row : kModeRows) Control(row.name)->setVisible(row.perYear == (value == 1));
 }
 
 int Form1::CheckValue() const {
@@ -304,17 +300,18 @@ int Form1::CheckValue() const {
     }
 }
 
+QWidget* Form1::Control(std::string_view name) const {
+    return findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+}
+
 RunInputs Form1::Inputs() const {
-    RunInputs in;
-    in.perYearMode = CheckValue() == 1;
-    in.brand = combo1_->currentText().toStdString();
-    in.yearlyConsumption = Field(1)->text().toStdString();
-    in.hours = Field(2)->text().toStdString();
-    in.minutes = Field(3)->text().toStdString();
-    in.workingDays = Field(4)->text().toStdString();
-    in.sourceName = Field(7)->text().toStdString();
-    in.hoursPerYear = Field(8)->text().toStdString();
-    return in;
+    return form1::ReadInputs(
+        [this](const ControlLayout& c) {
+            QWidget* control = Control(c.name);
+            if (const auto* list = qobject_cast<QComboBox*>(control)) return list->currentText().toStdString();
+            return static_cast<QLineEdit*>(control)->text().toStdString();
+        },
+        [this](const ControlLayout&) { return CheckValue() == 1; });
 }
 
 void Form1::StartRun() {
@@ -326,25 +323,26 @@ void Form1::StartRun() {
         feedback_->ShowError(*error);
         return;
     }
-    ClosingStep(outcome);
+    ClosingStep(outcome, CloseRun(outcome));
 }
 
 // Boxes and fields in the order the run met them: its messages, the two
 // results it got as far as, the error that stopped it.
 void Form1::ShowOutcome(const RunOutcome& outcome) {
     for (const std::string_view message : outcome.messages) feedback_->ShowMessage(message);
-    if (outcome.dailyConsumptionText) Field(5)->setText(FromUtf8(*outcome.dailyConsumptionText));
-    if (outcome.weldingSecondsText) Field(6)->setText(FromUtf8(*outcome.weldingSecondsText));
+    ShowResults(outcome.dailyConsumptionText, outcome.weldingSecondsText);
     if (outcome.failure) feedback_->ShowError(*outcome.failure);
 }
 
-void Form1::ClosingStep(const RunOutcome& outcome) {
-    if (outcome.ShowsReport()) {
-        display_->ShowReport(reportPath_, outcome.inputs, outcome.results);
-        return;
-    }
-    Field(5)->setText(FromUtf8(kFailedRunText));
-    Field(6)->setText(FromUtf8(kFailedRunText));
+void Form1::ShowResults(const std::optional<std::string>& dailyConsumption,
+                        const std::optional<std::string>& weldingTime) {
+    if (dailyConsumption) Field(5)->setText(FromUtf8(*dailyConsumption));
+    if (weldingTime) Field(6)->setText(FromUtf8(*weldingTime));
+}
+
+void Form1::ClosingStep(const RunOutcome& outcome, const RunEnd& end) {
+    ShowResults(end.dailyConsumption, end.weldingTime);
+    if (end.showsReport) display_->ShowReport(reportPath_, outcome.inputs, outcome.results);
 }
 
 }  // namespace korvel

@@ -11,14 +11,16 @@
 #include <vector>
 
 #include "calc/run.h"
-#include "platform/message_box_feedback.h"
-#include "platform/report_window_host.h"
 
 class QCheckBox;
 class QComboBox;
 class QPushButton;
 
 namespace korvel {
+
+class ReportDisplay;  // platform/report_window_host.h
+class RunFeedback;    // platform/message_box_feedback.h
+struct RunEnd;
 
 // A one-pixel outline in the window-text colour, no fill, no input.
 class OutlineRect : public QWidget {
@@ -84,11 +86,13 @@ private:
     QWidget* CreateControl(const form1::ControlLayout& c);
     QWidget* CreateField(const form1::ControlLayout& c);
     void SetTabOrder(std::vector<std::pair<int, QWidget*>> tabOrder);
+    QWidget* Control(std::string_view name) const;
     int CheckValue() const;
     void ModeSwitch();
     void StartRun();
     void ShowOutcome(const RunOutcome& outcome);
-    void ClosingStep(const RunOutcome& outcome);
+    void ShowResults(const std::optional<std::string>& dailyConsumption, const std::optional<std::string>& weldingTime);
+    void ClosingStep(const RunOutcome& outcome, const RunEnd& end);
     QLineEdit* Field(int number) const { return fields_.at(static_cast<std::size_t>(number - 1)); }
 
     char separator_;

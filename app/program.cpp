@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/program.h"
 
+#include <cstdlib>
+
 #include "calc/regional.h"
 
 namespace korvel {
 
-Program::Program(const std::filesystem::path& reportPath) : Program(reportPath, SystemDecimalSeparator()) {}
+Program::Program(const std::filesystem::path& reportPath)
+    : Program(reportPath, DecimalSeparatorOf(NumericLocaleName([](const char* name) { return std::getenv(name); }))) {}
 
 Program::Program(const std::filesystem::path& reportPath, char separator)
     : form(separator, reportPath), reportWindow(separator) {

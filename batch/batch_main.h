@@ -20,7 +20,7 @@ inline constexpr std::string_view kVersion = KORVEL_VERSION_DISPLAY;
 // Exit codes.
 inline constexpr int kExitAllOk = 0;
 inline constexpr int kExitSomeRowsFailed = 1;
-inline constexpr int kExitBadInput = 2;  // usage, input file, output folder or summary file
+inline constexpr int kExitBadInput = 2;  // usage, input file, or an output that cannot be written
 inline constexpr int kExitInterrupted = 130;
 
 struct BatchStreams {

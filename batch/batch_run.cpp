@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/batch_run.h"
 
-#include <deque>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -12,11 +11,11 @@
 #include "batch/file_names.h"
 #include "batch/parallel.h"
 #include "batch/progress_bar.h"
-#include "batch/report_files.h"
 #include "batch/stations_file.h"
 #include "batch/summary.h"
 #include "report/atomic_file.h"
 #include "report/report_document.h"
+#include "report/report_file.h"
 #include "sheets/xlsx.h"
 
 namespace korvel::batch {
@@ -36,11 +35,18 @@ struct RowWork {
     std::string summaryEntry;  // Summary::Prepare
 };
 
+// A report that cannot be written, or an old one that cannot be removed,
+// stops the batch at once: the reports written so far stay, each complete,
+// and no summary claims rows whose reports are missing.
+BatchError OutputStopped(const FatalError& error) {
+    return BatchError(ErrorText(error) + "; пакет остановлен, сводка не записана");
+}
+
 // The summary file, which appears only when the batch completes. Its
 // failures end the batch.
 class SummaryFile {
 public:
-    explicit SummaryFile(const Options& options) : file_(Create(options.summary)) {
+    explicit SummaryFile(const Options& options) : path_(options.summary), file_(Create(options.summary)) {
         Guarded([&] {
             if (options.format == SummaryFormat::Xlsx) {
                 table_ = XlsxSummary(file_->TemporaryPath(), options.input, options.separator);
@@ -62,23 +68,28 @@ public:
     }
 
 private:
-    static std::unique_ptr<AtomicFile> Create(const fs::path& path) {
+    static constexpr std::string_view kWhat = "сводку";
+
+    std::unique_ptr<AtomicFile> Create(const fs::path& path) const {
         std::unique_ptr<AtomicFile> file;
-        Guarded([&] { file = std::make_unique<AtomicFile>(path, "сводку"); });
+        Guarded([&] { file = std::make_unique<AtomicFile>(path, std::string(kWhat)); });
         return file;
     }
 
+    // A workbook that failed on a file is told as any other file is.
     template <typename Step>
-    static void Guarded(const Step& step) {
+    void Guarded(const Step& step) const {
         try {
             step();
         } catch (const SheetError& error) {
-            throw BatchError(error.what());
+            if (error.SystemError() == 0) throw BatchError(error.what());
+            throw BatchError(ErrorText(FileError(error.SystemError(), "записать", kWhat, path_)));
         } catch (const FatalError& error) {
             throw BatchError(ErrorText(error));
         }
     }
 
+    fs::path path_;
     std::unique_ptr<AtomicFile> file_;
     std::unique_ptr<Summary> table_;
 };
@@ -91,22 +102,29 @@ public:
           input_(options.input),
           nameWidth_(RowNumberWidth(records)),
           progress_(streams.err, records, streams.errIsTerminal && !options.quiet && records > 5000),
-          summary_(options) {
-        if (options.summaryOnly) return;
-        for (unsigned worker = 0; worker < options.threads; ++worker) reportFiles_.emplace_back(options.outputDir, worker);
-    }
+          summary_(options) {}
 
     // Three chunks at a time: while the other threads compute one, the
     // calling thread writes the one before and reads the one after, then
     // joins the computing.
     int Run() {
+        try {
+            return RunChunks();
+        } catch (const BatchError&) {
+            progress_.Clear();
+            throw;
+        }
+    }
+
+private:
+    int RunChunks() {
         std::vector<RowWork> written, computed, read;
         ReadChunk(computed);
         while (!computed.empty() && !Stopped()) {
             ForEachInParallel(
                 computed.size(), options_.threads,
-                [&](std::size_t i, unsigned worker) {
-                    if (!Stopped()) ComputeRow(computed[i], worker);
+                [&](std::size_t i, unsigned) {
+                    if (!Stopped()) ComputeRow(computed[i]);
                 },
                 [&] {
                     AddChunk(written);
@@ -127,7 +145,6 @@ public:
         return failed_ == 0 ? kExitAllOk : kExitSomeRowsFailed;
     }
 
-private:
     bool Stopped() const { return streams_.stop && streams_.stop->load(); }
 
     void ReadChunk(std::vector<RowWork>& chunk) {
@@ -138,31 +155,26 @@ private:
     }
 
     // The run, its report, and its summary entry as far as it can be made ahead.
-    void ComputeRow(RowWork& work, unsigned worker) {
+    void ComputeRow(RowWork& work) {
         const RunInputs& typed = work.row.typed;
         if (options_.summaryOnly) {
             work.outcome = RunStation(typed, options_.separator, nullptr);
         } else {
             const fs::path report = options_.outputDir / ReportFileName(work.row.number, nameWidth_, typed.sourceName);
             work.outcome = RunStation(typed, options_.separator, [&](const CalcInputs& in, const CalcResults& out) {
-                return ReplaceReport(reportFiles_[worker], report, BuildReport(in, out, options_.separator));
+                try {
+                    ReplaceFile(report, BuildReport(in, out, options_.separator));
+                } catch (const FatalError& error) {
+                    throw OutputStopped(error);
+                }
             });
             // A report of an earlier batch must not pass for this row's.
-            if (!work.outcome.computed) {
-                std::error_code ignored;
-                fs::remove(report, ignored);
+            std::error_code removeError;
+            if (!work.outcome.computed && !fs::remove(report, removeError) && removeError) {
+                throw OutputStopped(FileError(removeError.value(), "удалить", "отчет прошлого пакета", report));
             }
         }
         work.summaryEntry = summary_.Prepare({work.row.number, typed, work.outcome});
-    }
-
-    static std::optional<FatalError> ReplaceReport(ReportFiles& files, const fs::path& path, const std::string& bytes) {
-        try {
-            files.Replace(path, bytes);
-            return std::nullopt;
-        } catch (const FatalError& error) {
-            return error;
-        }
     }
 
     // In row order: the summary, the tally and the messages.
@@ -196,7 +208,6 @@ private:
     std::size_t nameWidth_;
     ProgressBar progress_;
     SummaryFile summary_;
-    std::deque<ReportFiles> reportFiles_;  // one per thread
     std::size_t computed_ = 0;
     std::size_t failed_ = 0;
 };
@@ -206,7 +217,7 @@ void MakeOutputDir(const fs::path& dir) {
     fs::create_directories(dir, ec);
     if (ec || !fs::is_directory(dir)) {
         throw BatchError("не удается создать папку «" + dir.string() +
-                         "»: " + (ec ? ec.message() : std::string("такое имя занято файлом")));
+                         "»: " + (ec ? SystemErrorText(ec.value()) : std::string("такое имя занято файлом")));
     }
 }
 

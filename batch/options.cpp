@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <string_view>
 #include <thread>
 #include <utility>
@@ -51,14 +52,14 @@ constexpr std::string_view kHelp =
     "                              языка и региона)\n"
     "  -j, --jobs N                число потоков расчета (по умолчанию по числу\n"
     "                              процессоров); результат от него не зависит\n"
-    "  -q, --quiet                 не выводить ничего, кроме ошибок входных данных\n"
-    "                              и параметров\n"
+    "  -q, --quiet                 не выводить ничего, кроме ошибок\n"
     "  -h, --help                  эта справка\n"
     "      --version               версия\n"
     "\n"
     "Код возврата: 0 - все строки рассчитаны без ошибок; 1 - в части строк ошибки\n"
-    "(см. столбец status сводки); 2 - ошибка параметров, входного файла, папки\n"
-    "или сводки; 130 - прервано.\n";
+    "(см. столбец status сводки); 2 - ошибка параметров или входного файла либо\n"
+    "не удалось создать папку, записать отчет или сводку (пакет останавливается\n"
+    "на первой такой ошибке и сводку не пишет); 130 - прервано.\n";
 
 constexpr unsigned kMaxThreads = 64;
 
@@ -101,6 +102,9 @@ private:
         if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
             inlineValue_ = arg.substr(eq + 1);
             arg.resize(eq);
+        } else if (arg.size() > 2 && (arg.starts_with("-j") || arg.starts_with("-o"))) {
+            inlineValue_ = arg.substr(2);  // as getopt takes "-j2" and "-oDIR"
+            arg.resize(2);
         }
         const std::optional<int> done = Option(arg);
         if (inlineValue_) throw UsageError("параметр " + arg + " не принимает значения");
@@ -183,7 +187,10 @@ private:
 
     // Defaults that depend on other options or on the system.
     void Complete() {
-        options_.separator = separator_.value_or(SystemDecimalSeparator());
+        if (!separator_) {
+            separator_ = DecimalSeparatorOf(NumericLocaleName([](const char* name) { return std::getenv(name); }));
+        }
+        options_.separator = *separator_;
         if (options_.threads == 0) options_.threads = DefaultThreads();
         options_.format = format_.value_or(options_.summaryGiven && EndsWithXlsx(options_.summary) ? SummaryFormat::Xlsx
                                                                                                    : SummaryFormat::Csv);

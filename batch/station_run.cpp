@@ -1,18 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/station_run.h"
 
+#include "calc/closing_step.h"
+
 namespace korvel::batch {
 
 namespace {
 
-std::string Status(const RunOutcome& run, const std::optional<FatalError>& failure) {
-    if (!failure && run.ShowsReport()) return std::string(kStatusOk);
+std::string Status(const RunOutcome& run, const RunEnd& end) {
+    if (end.showsReport) return std::string(kStatusOk);
     std::string joined;
     for (const std::string_view message : run.messages) {
         if (!joined.empty()) joined += "; ";
         joined += message;
     }
-    if (failure) joined += (joined.empty() ? "" : "; ") + ErrorText(*failure);
+    if (run.failure) joined += (joined.empty() ? "" : "; ") + ErrorText(*run.failure);
     return joined;
 }
 
@@ -26,18 +28,14 @@ StationOutcome RunStation(const RunInputs& row, char separator, const ReportWrit
     }
 
     RunOutcome run = Calculate(row, separator);
-    std::optional<FatalError> failure = run.failure;
-    if (!failure && writeReport) failure = writeReport(run.inputs, run.results);
-    outcome.computed = !failure;
-    outcome.ok = !failure && run.ShowsReport();
-    outcome.status = Status(run, failure);
-    outcome.fieldsShowNumbers = failure || run.ShowsReport();
-    if (outcome.fieldsShowNumbers) {
-        outcome.text5 = std::move(run.dailyConsumptionText).value_or("");
-        outcome.text6 = std::move(run.weldingSecondsText).value_or("");
-    } else {
-        outcome.text5 = outcome.text6 = kFailedRunText;
-    }
+    if (run.ReportDue() && writeReport) writeReport(run.inputs, run.results);
+    RunEnd end = CloseRun(run);
+    outcome.computed = run.ReportDue();
+    outcome.ok = end.showsReport;
+    outcome.status = Status(run, end);
+    outcome.fieldsShowNumbers = !end.markedFailed;
+    outcome.dailyConsumption = std::move(end.dailyConsumption).value_or("");
+    outcome.weldingTime = std::move(end.weldingTime).value_or("");
     outcome.results = std::move(run.results);
     return outcome;
 }

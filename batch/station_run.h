@@ -4,7 +4,6 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "calc/run.h"
@@ -16,21 +15,23 @@ struct StationOutcome {
     // "ok"; or the validation messages, then the error, in the order the
     // window would have shown them, joined by "; ".
     std::string status;
-    // The result fields as the run and its closing step left them: b and t
-    // as far as the run got, or kFailedRunText in both.
-    std::string text5;
-    std::string text6;
-    bool fieldsShowNumbers = false;  // b and t, not kFailedRunText
+    // The window's two result fields as the run and its closing step would
+    // leave them (CloseRun): b in kg and t in seconds as far as the run got,
+    // or the failed-run text in both.
+    std::string dailyConsumption;
+    std::string weldingTime;
+    bool fieldsShowNumbers = false;  // b and t, not the failed-run text
     // The run completed its arithmetic (also one with validation messages):
-    // G and M are in `results`. b is there whenever text5 shows it.
+    // G and M are in `results`. b is there whenever dailyConsumption shows it.
     bool computed = false;
     CalcResults results;
 };
 
 inline constexpr std::string_view kStatusOk = "ok";
 
-// Writes a run's report; gives back the failure of writing it, if any.
-using ReportWriter = std::function<std::optional<FatalError>(const CalcInputs&, const CalcResults&)>;
+// Writes a run's report. A report that cannot be written is no failure of
+// the row: the writer throws, and the batch stops.
+using ReportWriter = std::function<void(const CalcInputs&, const CalcResults&)>;
 
 // Runs the row as the window would: the report goes to `writeReport` when it
 // is set, and the closing step marks the result fields of a run with a

@@ -27,7 +27,7 @@ public:
         const StationOutcome& outcome = row.outcome;
         CsvLine line(delimiter_);
         line.Number(std::to_string(row.number)).Text(row.typed.sourceName).Text(row.typed.brand).Text(outcome.status);
-        for (const std::string* field : {&outcome.text5, &outcome.text6}) {
+        for (const std::string* field : {&outcome.dailyConsumption, &outcome.weldingTime}) {
             outcome.fieldsShowNumbers ? line.Number(*field) : line.Text(*field);
         }
         for (std::size_t i = 0; i < kSubstanceCount; ++i) {
@@ -79,9 +79,10 @@ private:
         sheet_.Text(row.typed.brand);
         sheet_.Text(outcome.status);
         ResultField(
-            outcome.text5, outcome.fieldsShowNumbers, [&] { return outcome.results.dailyConsumption; }, kDecimalsOfB);
+            outcome.dailyConsumption, outcome.fieldsShowNumbers, [&] { return outcome.results.dailyConsumption; },
+            kDecimalsOfB);
         ResultField(
-            outcome.text6, outcome.fieldsShowNumbers, [&] { return ToNumber(outcome.text6, separator_); },
+            outcome.weldingTime, outcome.fieldsShowNumbers, [&] { return ToNumber(outcome.weldingTime, separator_); },
             kDecimalsAsWritten);
         for (std::size_t i = 0; i < kSubstanceCount; ++i) {
             if (outcome.computed) {

@@ -12,7 +12,7 @@
 #include <QScreen>
 #include <cmath>
 
-#include "app/form1_layout.h"
+#include "forms/form1_layout.h"
 #include "calc/substances.h"
 
 using korvel::form1::Kind;

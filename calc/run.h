@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // One calculation run as a pure function: from what the user typed to
 // everything a front end shows of it. Front ends map their own inputs to
-// RunInputs, show the outcome, write the report and do the closing step.
+// RunInputs, show the outcome, write the report and do the closing step
+// (calc/closing_step.h).
 #pragma once
 
 #include <array>
@@ -19,9 +20,6 @@ inline constexpr std::string_view kBrandMissingMessage = "Марка элект�
 inline constexpr std::string_view kTooManyDaysMessage = "Слишком много рабочих дней в году !!!";
 inline constexpr std::string_view kTooFewDaysMessage = "Слишком мало рабочих дней в году !!!";
 inline constexpr std::string_view kZeroDaysMessage = "Рабочих дней в году не может быть 0 !!!";
-
-// What both result fields show after a completed run with a validation flag set.
-inline constexpr std::string_view kFailedRunText = "Ошибка в исх. данных";
 
 // What was typed and picked, each text exactly as entered.
 struct RunInputs {
@@ -79,11 +77,9 @@ struct RunOutcome {
     // The run stopped here: no report, no closing step.
     std::optional<FatalError> failure;
 
-    // A run that completed its arithmetic writes its report.
+    // A run that completed its arithmetic writes its report; its closing
+    // step (CloseRun) follows.
     bool ReportDue() const { return !failure; }
-    // The closing step after the report: shown only when no flag is set,
-    // otherwise both result fields read kFailedRunText.
-    bool ShowsReport() const { return !failure && results.FlagSum() == 0; }
 };
 
 // The whole run up to the report. Pure: it reads nothing but its arguments.

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <string>
 #include <system_error>
 
 namespace korvel {
@@ -43,19 +44,6 @@ int CodeOf(int error) {
     }
 }
 
-std::string_view MeaningOf(int code) {
-    switch (code) {
-        case kDiskFull:
-            return "Диск заполнен";
-        case kPermissionDenied:
-            return "Доступ запрещен";
-        case kPathNotFound:
-            return "Путь не найден";
-        default:
-            return "Ошибка доступа к файлу";
-    }
-}
-
 std::string Utf8(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
@@ -63,12 +51,39 @@ std::string Utf8(const std::filesystem::path& path) {
 
 }  // namespace
 
+std::string SystemErrorText(int error) {
+    switch (error) {
+        case ENOSPC:
+            return "на диске нет свободного места";
+#ifdef EDQUOT
+        case EDQUOT:
+            return "превышена дисковая квота";
+#endif
+        case EFBIG:
+            return "файл слишком велик";
+        case EROFS:
+            return "диск доступен только для чтения";
+        case EACCES:
+        case EPERM:
+            return "нет прав доступа";
+        case ENOENT:
+            return "нет такого файла или папки";
+        case ENOTDIR:
+            return "часть пути - не папка";
+        case EISDIR:
+            return "под этим именем папка";
+        case EIO:
+            return "ошибка ввода-вывода";
+        default:
+            return "системная ошибка " + std::to_string(error);
+    }
+}
+
 FatalError FileError(int error, std::string_view action, std::string_view what, const std::filesystem::path& path) {
-    const int code = CodeOf(error);
-    std::string description(MeaningOf(code));
-    description.append(": не удалось ").append(action).append(" ").append(what);
-    description.append(" «").append(Utf8(path)).append("»");
-    return FatalError(code, std::move(description));
+    std::string description = "Не удалось ";
+    description.append(action).append(" ").append(what).append(" «").append(Utf8(path)).append("»: ");
+    description += SystemErrorText(error);
+    return FatalError(CodeOf(error), std::move(description));
 }
 
 AtomicFile::AtomicFile(std::filesystem::path target, std::string what)
@@ -86,20 +101,22 @@ AtomicFile::AtomicFile(std::filesystem::path target, std::string what)
             Fail(errno, "создать");
         }
     }
-    std::setvbuf(file_, nullptr, _IOFBF, 1 << 16);
+    // glibc ignores the size when it is to allocate the buffer itself.
+    buffer_ = std::make_unique<char[]>(kBufferSize);
+    std::setvbuf(file_, buffer_.get(), _IOFBF, kBufferSize);
 }
 
 AtomicFile::~AtomicFile() { Discard(); }
 
 void AtomicFile::Write(std::string_view bytes) {
-    if (writeError_ == 0 && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
-        writeError_ = errno != 0 ? errno : EIO;
-    }
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) Fail(errno != 0 ? errno : EIO, "записать");
 }
 
 void AtomicFile::Commit() {
-    int error = writeError_;
-    if (error == 0 && std::fflush(file_) != 0) error = errno;
+    if (file_ == nullptr) Fail(EIO, "записать");  // a write failed before: nothing to commit
+    int error = 0;
+    if (std::fflush(file_) != 0) error = errno;
     const int closed = std::fclose(file_);
     file_ = nullptr;
     if (error == 0 && closed != 0) error = errno;

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -19,8 +20,13 @@ inline constexpr int kFileAccessError = 75;  // any other failure of the file sy
 inline constexpr int kPermissionDenied = 70;
 inline constexpr int kPathNotFound = 76;
 
+// What a system error number (errno) means, in Russian, for the errors a
+// file can meet; "системная ошибка N" for the others.
+std::string SystemErrorText(int error);
+
 // The failure to `action` ("создать") the file named by `what` at `path`,
-// with the code that the system's error number `error` maps to.
+// with the code that the system's error number `error` maps to:
+// "Не удалось создать файл отчета «path»: нет прав доступа".
 FatalError FileError(int error, std::string_view action, std::string_view what, const std::filesystem::path& path);
 
 class AtomicFile {
@@ -34,7 +40,8 @@ public:
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
 
-    // A failed write is remembered and reported by Commit.
+    // Throws at the first write that fails, so that a full disk stops the
+    // writer at once; the file is then discarded.
     void Write(std::string_view bytes);
     // For a writer that opens the file by its name (a library) instead of
     // calling Write: it writes here, and Commit puts the file in place.
@@ -50,8 +57,9 @@ private:
     std::filesystem::path target_;
     std::string what_;
     std::filesystem::path temporary_;
+    static constexpr std::size_t kBufferSize = std::size_t{1} << 16;
+    std::unique_ptr<char[]> buffer_;  // outlives file_, which Discard closes
     std::FILE* file_ = nullptr;
-    int writeError_ = 0;  // the first failed write's errno
 };
 
 }  // namespace korvel

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The report file: where it lives, and how a run replaces it.
+// How a run replaces its report file; where the file lives is the front
+// end's business.
 #pragma once
 
 #include <filesystem>
@@ -10,12 +11,6 @@
 #include "report/atomic_file.h"
 
 namespace korvel {
-
-// The one report file: "c:\korvel.htm" on Windows; elsewhere "korvel.htm" in
-// the home folder ($HOME, or the password database when HOME is unset or
-// empty; the current folder when neither names one). Everything else takes
-// the path as a parameter.
-std::filesystem::path ReportPath();
 
 // Replaces the file at `path` with `bytes` as a whole (see AtomicFile), so a
 // reader sees either the old report or the new one, never a mix; a symbolic

@@ -4,6 +4,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <clocale>
 #include <map>
 #include <utility>
@@ -78,8 +79,8 @@ struct XlsxSheet::Book {
         if (classic) freelocale(classic);
     }
 
-    [[noreturn]] void Fail(std::string_view why) const {
-        throw SheetError("не удалось записать книгу «" + path.string() + "»: " + std::string(why));
+    [[noreturn]] void Fail(std::string_view why, int systemError = 0) const {
+        throw SheetError("не удалось записать книгу «" + path.string() + "»: " + std::string(why), systemError);
     }
 
     void Check(lxw_error error) const {
@@ -134,7 +135,7 @@ XlsxSheet::XlsxSheet(const std::filesystem::path& path, const SheetInfo& info) :
     book_->workbook = workbook_new_opt(path.c_str(), &options);
     if (!book_->workbook) book_->Fail("нет памяти");
     book_->sheet = workbook_add_worksheet(book_->workbook, info.sheetName.c_str());
-    if (!book_->sheet) book_->Fail("не удалось создать временный файл");
+    if (!book_->sheet) book_->Fail("не удалось создать временный файл", errno);
     SetProperties(book_->workbook, info);
     SetPrintedPage(book_->sheet, info);
 }
@@ -186,8 +187,9 @@ void XlsxSheet::EndRow() {
 
 void XlsxSheet::Close() {
     const ClassicNumbers numbers(book_->classic);
+    errno = 0;
     const lxw_error error = workbook_close(std::exchange(book_->workbook, nullptr));
-    if (error != LXW_NO_ERROR) book_->Fail(lxw_strerror(error));
+    if (error != LXW_NO_ERROR) book_->Fail(lxw_strerror(error), errno);
 }
 
 }  // namespace korvel

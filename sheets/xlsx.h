@@ -13,10 +13,16 @@
 
 namespace korvel {
 
-// A workbook that could not be written; what() says why.
+// A workbook that could not be written; what() says why, and SystemError()
+// gives the system's error number (errno) when a file operation failed.
 class SheetError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit SheetError(const std::string& what, int systemError = 0)
+        : std::runtime_error(what), systemError_(systemError) {}
+    int SystemError() const noexcept { return systemError_; }
+
+private:
+    int systemError_;
 };
 
 // What the workbook says about itself: in the document properties and on

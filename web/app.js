@@ -47,11 +47,8 @@
             return;
         }
         KorvelReport.writeFile(outcome.report);
-        if (outcome.showsReport) {
-            KorvelReport.show(outcome.report, outcome.totalsCsv);
-        } else {
-            KorvelForm.setResults(outcome.closingText, outcome.closingText);
-        }
+        KorvelForm.setResults(outcome.closingDailyConsumption, outcome.closingWeldingTime);
+        if (outcome.showsReport) KorvelReport.show(outcome.report, outcome.totalsCsv);
     }
 
     // The form is built from the core's layout table once the core is there.

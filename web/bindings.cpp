@@ -8,9 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/form1_layout.h"
+#include "calc/closing_step.h"
 #include "calc/run.h"
 #include "calc/substances.h"
+#include "forms/form1_layout.h"
 #include "report/report_document.h"
 #include "sheets/totals.h"
 
@@ -28,23 +29,18 @@ val Bytes(const std::string& bytes) {
 
 val TextOrNull(const std::optional<std::string>& text) { return text ? val(*text) : val::null(); }
 
+// `typed` holds the value of each input control by its name.
 RunInputs Typed(const val& typed) {
-    RunInputs in;
-    in.perYearMode = typed["perYearMode"].as<bool>();
-    in.brand = typed["brand"].as<std::string>();
-    in.yearlyConsumption = typed["yearlyConsumption"].as<std::string>();
-    in.hours = typed["hours"].as<std::string>();
-    in.minutes = typed["minutes"].as<std::string>();
-    in.workingDays = typed["workingDays"].as<std::string>();
-    in.sourceName = typed["sourceName"].as<std::string>();
-    in.hoursPerYear = typed["hoursPerYear"].as<std::string>();
-    return in;
+    return form1::ReadInputs(
+        [&](const form1::ControlLayout& c) { return typed[std::string(c.name)].as<std::string>(); },
+        [&](const form1::ControlLayout& c) { return typed[std::string(c.name)].as<bool>(); });
 }
 
 // {messages, dailyConsumptionText, weldingSecondsText, failureText,
-//  showsReport, closingText, report, totalsCsv}: texts are null where the run
-// did not get that far; report (Windows-1251) and totalsCsv (UTF-8) are null
-// for a run that stopped with a failure.
+//  closingDailyConsumption, closingWeldingTime, showsReport, report,
+//  totalsCsv}: the two result texts as the run wrote them and as its closing
+// step leaves them, null where a field keeps its text; report (Windows-1251)
+// and totalsCsv (UTF-8) are null for a run that stopped with a failure.
 val CalculateForPage(const val& typed, const std::string& separator) {
     const char sep = separator == "." ? '.' : ',';
     const RunOutcome outcome = Calculate(Typed(typed), sep);
@@ -56,11 +52,11 @@ val CalculateForPage(const val& typed, const std::string& separator) {
     result.set("dailyConsumptionText", TextOrNull(outcome.dailyConsumptionText));
     result.set("weldingSecondsText", TextOrNull(outcome.weldingSecondsText));
     result.set("failureText", outcome.failure ? val(ErrorText(*outcome.failure)) : val::null());
-    result.set("showsReport", outcome.ShowsReport());
+    const RunEnd end = CloseRun(outcome);
+    result.set("closingDailyConsumption", TextOrNull(end.dailyConsumption));
+    result.set("closingWeldingTime", TextOrNull(end.weldingTime));
+    result.set("showsReport", end.showsReport);
     const bool built = outcome.ReportDue();
-    // What the closing step writes into both result fields instead.
-    const bool failed = built && !outcome.ShowsReport();
-    result.set("closingText", failed ? val(std::string(kFailedRunText)) : val::null());
     result.set("report", built ? Bytes(BuildReport(outcome.inputs, outcome.results, sep)) : val::null());
     result.set("totalsCsv", built ? Bytes(TotalsCsv(outcome.inputs, outcome.results, sep)) : val::null());
     return result;
@@ -89,11 +85,13 @@ val Control(const form1::ControlLayout& c) {
         control.set(key, twips);
     control.set("visible", c.visible);
     control.set("tabIndex", c.tabIndex);
+    control.set("input", form1::IsInput(c));
     return control;
 }
 
 // The input window as the desktop builds it: {width, height, controls, modeRows},
-// sizes in twips, modeRows as [name, perYear] in the order the switch takes them.
+// sizes in twips, modeRows as [name, perYear] in the order the switch takes them;
+// `input` marks the controls whose values `calculate` takes, by name.
 val Form1Layout() {
     val controls = val::array();
     for (const form1::ControlLayout& c : form1::kLayout) controls.call<void>("push", Control(c));

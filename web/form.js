@@ -8,8 +8,10 @@
 const KorvelForm = (() => {
     const TWIPS_PER_PIXEL = 15;
 
-    // The controls the time mode switches, [name, perYear], from the core's layout.
+    // The controls the time mode switches, [name, perYear], and the controls
+    // whose values a run takes, from the core's layout.
     let modeRows = [];
+    let inputNames = [];
 
     // Which control each caption names, for assistive technology only: a
     // click on a caption does nothing, as in the window.
@@ -75,6 +77,7 @@ const KorvelForm = (() => {
     // `layout` is the desktop window's own table, as the core gives it.
     function build(client, layout) {
         modeRows = layout.modeRows;
+        inputNames = layout.controls.filter((c) => c.input).map((c) => c.name);
         client.style.width = `${layout.width / TWIPS_PER_PIXEL}px`;
         client.style.height = `${layout.height / TWIPS_PER_PIXEL}px`;
         const ordered = [...layout.controls].sort((a, b) => a.tabIndex - b.tabIndex);
@@ -112,22 +115,14 @@ const KorvelForm = (() => {
         for (const [name, perYearRow] of modeRows) document.getElementById(name).hidden = perYearRow !== perYear;
     }
 
-    function text(name) {
-        return document.getElementById(name).value;
-    }
-
-    // What the fields hold, as the calculation takes it.
+    // What the input controls hold, by name, for the core to read.
     function inputs() {
-        return {
-            perYearMode: document.getElementById("Check1").checked,
-            brand: text("Combo1"),
-            yearlyConsumption: text("Text1"),
-            hours: text("Text2"),
-            minutes: text("Text3"),
-            workingDays: text("Text4"),
-            sourceName: text("Text7"),
-            hoursPerYear: text("Text8"),
-        };
+        const typed = {};
+        for (const name of inputNames) {
+            const control = document.getElementById(name);
+            typed[name] = control.type === "checkbox" ? control.checked : control.value;
+        }
+        return typed;
     }
 
     function setResults(dailyConsumption, weldingSeconds) {

@@ -12,6 +12,8 @@
 #include <cmath>
 
 #include "app/form1.h"
+#include "platform/message_box_feedback.h"
+#include "platform/report_window_host.h"
 #include "platform/window_placement.h"
 #include "report/windows1251.h"
 

@@ -2,10 +2,17 @@
 #include "batch/batch_main.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iostream>
 #include <map>
 #include <numeric>
 #include <regex>
@@ -14,6 +21,7 @@
 #include "batch/csv_reader.h"
 #include "batch/file_names.h"
 #include "batch/station_run.h"
+#include "calc/closing_step.h"
 #include "report/report_document.h"
 #include "support/scratch_folder.h"
 #include "support/xlsx_cells.h"
@@ -128,10 +136,10 @@ TEST_F(Batch, EveryRowMatchesTheWindowAndItsReportBytes) {
             EXPECT_EQ(line[0], std::to_string(i + 1));
             EXPECT_EQ(line[1], rows[i].sourceName);
             const fs::path report = out / ReportFileName(i + 1, 4, rows[i].sourceName);
-            if (!run.failure) {
-                allOk = allOk && run.ShowsReport();
-                EXPECT_EQ(line[3], run.ShowsReport() ? "ok" : line[3]);
-                EXPECT_EQ(line[4], run.ShowsReport() ? *run.dailyConsumptionText : kFailedRunText);
+            if (!run.failure) {  // none of these rows sets a validation flag
+                EXPECT_EQ(line[3], "ok");
+                EXPECT_EQ(line[4], *run.dailyConsumptionText);
+                EXPECT_EQ(line[5], *run.weldingSecondsText);
                 EXPECT_EQ(std::vector<std::string>(line.begin() + 6, line.end()),
                           EmissionTexts(run.results, separator));
                 EXPECT_EQ(ReadBytes(report), BuildReport(run.inputs, run.results, separator));
@@ -251,7 +259,7 @@ TEST_F(Batch, XlsxSummaryHoldsTextsAsTextsAndNumbersAsExactNumbers) {
             EXPECT_EQ(at(6).value, "");
             continue;
         }
-        if (run.ShowsReport()) {
+        if (CloseRun(run).showsReport) {
             EXPECT_FALSE(at(4).text);
             EXPECT_EQ(std::stod(at(4).value), run.results.dailyConsumption);
             EXPECT_EQ(std::stod(at(5).value), ToNumber(*run.weldingSecondsText, ','));
@@ -298,7 +306,7 @@ std::map<std::string, std::string> Files(const fs::path& folder) {
 
 TEST_F(Batch, OutputIsTheSameOnOneThreadAndOnMany) {
     const auto run = [&](const fs::path& input, const std::string& jobs, const fs::path& out, bool reports) {
-        std::vector<std::string> args{input.string(), "-o", out.string(), "--jobs", jobs, "--decimal-separator=,"};
+        std::vector<std::string> args{input.string(), "-o", out.string(), "-j" + jobs, "--decimal-separator=,"};
         if (!reports) args.push_back("--summary-only");
         EXPECT_EQ(Run(args), kExitSomeRowsFailed);
         return err_.str();
@@ -314,6 +322,24 @@ TEST_F(Batch, OutputIsTheSameOnOneThreadAndOnMany) {
     const auto reports = Files(dir_ / "one-reports");
     EXPECT_EQ(reports.size(), 300 - 14 + 1);  // the odd multiples of 11 stop; one summary
     EXPECT_EQ(reports, Files(dir_ / "three-reports"));
+}
+
+// A batch run again replaces each report by a new file: one that is still
+// held elsewhere (a hard link, a reader that has it open) keeps its bytes.
+TEST_F(Batch, AReportHeldElsewhereKeepsItsBytesWhenTheBatchRunsAgain) {
+    RunInputs a = kDailyExample, b = kPerYearExample;
+    a.sourceName = "A";
+    b.sourceName = "B";
+    const fs::path out = dir_ / "out";
+    const fs::path reportA = out / ReportFileName(1, 4, "A");
+    ASSERT_EQ(Run({Input({a, b}).string(), "-o", out.string(), "--jobs=1"}), kExitAllOk);
+    const std::string firstA = ReadBytes(reportA);
+    fs::create_hard_link(reportA, dir_ / "keep-A.htm");
+
+    a.yearlyConsumption = b.yearlyConsumption = "72";
+    ASSERT_EQ(Run({Input({a, b}).string(), "-o", out.string(), "--jobs=1"}), kExitAllOk);
+    EXPECT_TRUE(ReadBytes(dir_ / "keep-A.htm") == firstA);  // not B's report, not the new A
+    EXPECT_TRUE(ReadBytes(reportA) != firstA);
 }
 
 TEST_F(Batch, ColumnsAreFoundByNameInAnyOrder) {
@@ -408,6 +434,153 @@ TEST_F(Batch, AnInterruptedBatchLeavesNoSummary) {
                         {out_, err_, false, &stop}),
               kExitInterrupted);
     EXPECT_TRUE(fs::is_empty(out));
+}
+
+// Output that cannot be written. Each case runs the batch in a child process,
+// which first makes the output folder fail: a small or read-only file system
+// mounted over it (in a mount namespace of the child's own, gone with it), or
+// a file size limit.
+bool WriteText(const char* path, const std::string& text) {
+    std::ofstream file(path);
+    return static_cast<bool>(file << text << std::flush);
+}
+
+bool OwnMounts() {
+    if (unshare(CLONE_NEWNS) != 0) {  // not root: root of a user namespace then
+        const std::string uid = std::to_string(getuid()), gid = std::to_string(getgid());
+        if (unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 || !WriteText("/proc/self/setgroups", "deny") ||
+            !WriteText("/proc/self/uid_map", "0 " + uid + " 1") || !WriteText("/proc/self/gid_map", "0 " + gid + " 1"))
+            return false;
+    }
+    return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+bool SmallDisk(const fs::path& out) { return OwnMounts() && mount("tmpfs", out.c_str(), "tmpfs", 0, "size=64k") == 0; }
+
+bool ReadOnlyDisk(const fs::path& out) {
+    return OwnMounts() && mount(out.c_str(), out.c_str(), nullptr, MS_BIND, nullptr) == 0 &&
+           mount(nullptr, out.c_str(), nullptr, MS_BIND | MS_REMOUNT | MS_RDONLY, nullptr) == 0;
+}
+
+bool SmallFiles(const fs::path&) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{16384, 16384};
+    return setrlimit(RLIMIT_FSIZE, &limit) == 0;
+}
+
+constexpr int kCannotPrepare = 99;
+
+// What the batch left: its exit code and stderr, how many of the rows' reports
+// are there whole, and the names of any other files in the output folder.
+struct Aftermath {
+    int code = -1;
+    std::size_t wholeReports = 0;
+    std::string others;
+    std::string err;
+};
+
+Aftermath BatchInChild(const std::function<bool(const fs::path&)>& prepare, const std::vector<std::string>& args,
+                       const fs::path& out, const std::vector<RunInputs>& rows) {
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return {};
+    const pid_t pid = fork();
+    if (pid == 0) {
+        close(pipeFds[0]);
+        if (!prepare(out)) _exit(kCannotPrepare);
+        std::ostringstream ignored, err;
+        Aftermath after{BatchMain(args, {ignored, err}), 0, "", err.str()};
+        for (const auto& entry : fs::directory_iterator(out)) {
+            const std::string name = entry.path().filename().string();
+            bool whole = false;
+            for (std::size_t i = 0; i < rows.size() && !whole; ++i) {
+                const RunOutcome run = Calculate(rows[i], ',');
+                whole = name == ReportFileName(i + 1, 4, rows[i].sourceName) &&
+                        ReadBytes(entry.path()) == BuildReport(run.inputs, run.results, ',');
+            }
+            if (whole) {
+                ++after.wholeReports;
+            } else {
+                after.others += name + " ";
+            }
+        }
+        const std::string said = std::to_string(after.code) + "\n" + std::to_string(after.wholeReports) + "\n" +
+                                 after.others + "\n" + after.err;
+        _exit(write(pipeFds[1], said.data(), said.size()) == static_cast<ssize_t>(said.size()) ? 0 : 1);
+    }
+    close(pipeFds[1]);
+    std::string said;
+    char buffer[4096];
+    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+        said.append(buffer, static_cast<std::size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return {};
+    Aftermath after;
+    after.code = kCannotPrepare;
+    if (WEXITSTATUS(status) == kCannotPrepare) return after;
+    std::istringstream lines(said);
+    std::string code, whole;
+    std::getline(lines, code);
+    std::getline(lines, whole);
+    std::getline(lines, after.others);
+    after.code = std::stoi(code);
+    after.wholeReports = std::stoul(whole);
+    after.err.assign(std::istreambuf_iterator<char>(lines), {});
+    return after;
+}
+
+TEST_F(Batch, AnOutputThatCannotBeWrittenStopsTheBatchWithOneMessage) {
+    std::vector<RunInputs> stations = ManyRows(30);
+    for (RunInputs& row : stations) row.hoursPerYear = row.perYearMode ? "502" : "";
+    RunInputs huge = kDailyExample;
+    huge.sourceName = std::string(20000, 'x');  // a report beyond the file size limit
+    const std::vector<RunInputs> third{kDailyExample, kPerYearExample, huge, kDailyExample};
+    const struct {
+        const char* name;
+        std::function<bool(const fs::path&)> prepare;
+        const std::vector<RunInputs>& rows;
+        bool summaryOnly;
+        std::vector<std::string> mentions;
+        std::size_t fewestReports, mostReports;
+    } cases[] = {
+        {"disk full",
+         SmallDisk,
+         stations,
+         false,
+         {"Ошибка 61: ", "на диске нет свободного места", "пакет остановлен"},
+         1,
+         29},
+        {"read-only", ReadOnlyDisk, stations, false, {"Ошибка 70: ", "диск доступен только для чтения", "0001-"}, 0, 0},
+        {"a report too large",
+         SmallFiles,
+         third,
+         false,
+         {"Ошибка 61: Не удалось записать файл отчета «", "0003-", "файл слишком велик"},
+         2,
+         2},
+        {"the summary too large", SmallFiles, ManyRows(300), true, {"Не удалось записать сводку", "summary.csv"}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path out = dir_ / c.name, summary = dir_ / "summary.csv";
+        fs::create_directories(out);
+        std::vector<std::string> args{Input(c.rows).string(),  "-o",  out.string(), "--summary", summary.string(),
+                                      "--decimal-separator=,", "-j1", "-q"};
+        if (c.summaryOnly) args.push_back("--summary-only");
+        const Aftermath after = BatchInChild(c.prepare, args, out, c.rows);
+        if (after.code == kCannotPrepare) {
+            std::cout << "[  SKIPPED ] " << c.name << ": no file system can be mounted here\n";
+            continue;
+        }
+        EXPECT_EQ(after.code, kExitBadInput);
+        EXPECT_EQ(std::count(after.err.begin(), after.err.end(), '\n'), 1) << after.err;
+        for (const std::string& part : c.mentions) EXPECT_NE(after.err.find(part), std::string::npos) << after.err;
+        EXPECT_GE(after.wholeReports, c.fewestReports);
+        EXPECT_LE(after.wholeReports, c.mostReports);
+        EXPECT_EQ(after.others, "");  // no part of a report, no temporary file
+        EXPECT_FALSE(fs::exists(summary));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 5);  // input and four folders
 }
 
 }  // namespace

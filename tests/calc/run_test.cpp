@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "calc/closing_step.h"
 #include "support/worked_example.h"
 
 namespace korvel {
@@ -175,7 +176,17 @@ TEST_P(RunCases, MessagesResultTextsAndOutcome) {
     if (c.errorCode == 0) {
         EXPECT_EQ(outcome.results.FlagSum(), c.flags);
     }
-    EXPECT_EQ(outcome.ShowsReport(), c.errorCode == 0 && c.flags == 0);
+    // The closing step, after the report was written and after it could not be.
+    for (const bool written : {true, false}) {
+        SCOPED_TRACE(written);
+        const RunEnd end = CloseRun(outcome, written);
+        const bool closes = written && c.errorCode == 0;
+        EXPECT_EQ(end.showsReport, closes && c.flags == 0);
+        EXPECT_EQ(end.markedFailed, closes && c.flags != 0);
+        const std::optional<std::string> failed(kFailedRunText);
+        EXPECT_EQ(end.dailyConsumption, end.markedFailed ? failed : Regional(c.text5, sep));
+        EXPECT_EQ(end.weldingTime, end.markedFailed ? failed : Regional(c.text6, sep));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Run, RunCases, ::testing::Combine(::testing::ValuesIn(kRunCases), ::testing::Values(',', '.')),
