@@ -64,12 +64,6 @@ struct Style {
     bool Monospace() const { return families.size() == 1 && Lower(families.front()) == "monospace"; }
 };
 
-bool IsGeneric(std::string_view family) {
-    const std::string lower = Lower(family);
-    return lower == "serif" || lower == "sans-serif" || lower == "monospace" || lower == "cursive" ||
-           lower == "fantasy" || lower == "system-ui";
-}
-
 double KeywordPixels(int keyword, bool monospace, bool quirks) {
     const auto& table = !monospace ? kQuirksProportional : quirks ? kQuirksMonospace : kStrictMonospace;
     return table[static_cast<std::size_t>(std::clamp(keyword, 0, 7))];
@@ -238,7 +232,7 @@ bool TakesAlign(GumboTag tag) {
 
 // The style of `element`'s content, from its parent's: the browser's default
 // style sheet and the presentational attributes of the old markup.
-Style ChildStyle(const Style& parent, const GumboElement& element, bool quirks, const FontInstalled& installed) {
+Style ChildStyle(const Style& parent, const GumboElement& element, bool quirks) {
     Style s = parent;
     const GumboTag tag = element.tag;
     enum class Size { Inherited, Keyword, Factor } size = Size::Inherited;
@@ -312,11 +306,6 @@ Style ChildStyle(const Style& parent, const GumboElement& element, bool quirks, 
         case GUMBO_TAG_FONT:
             if (const auto face = Attribute(element, "face")) {
                 std::vector<std::string> families = FamilyList(*face);
-                if (installed) {
-                    std::erase_if(families, [&](const std::string& f) { return !IsGeneric(f) && !installed(f); });
-                    // None at hand: the default font.
-                    if (families.empty()) families = Style{}.families;
-                }
                 if (!families.empty()) s.families = std::move(families);
             }
             if (const auto value = Attribute(element, "size")) {
@@ -394,27 +383,26 @@ std::string Number(double value) {
     return buffer;
 }
 
-// Browsers' names for the generic families, as their default settings have
-// them; the generic itself follows as the fallback.
-std::string FamilyCss(const std::vector<std::string>& families) {
-    std::string css;
-    for (const std::string& family : families) {
-        const std::string lower = Lower(family);
-        std::string name = family;
-        if (lower == "serif") name = "Times New Roman";
-        if (lower == "sans-serif") name = "Arial";
-        if (!css.empty()) css += ", ";
-        css += '\'';
-        for (const char c : name)
-            if (c != '\'' && c != '"' && c != ';' && c != '<' && c != '>' && c != '&') css += c;
-        css += '\'';
-        if (lower == "serif" || lower == "sans-serif") css += ", " + lower;
+// The one family a browser draws the text in: the first of the list at
+// hand, the generic families by the names browsers give them by default;
+// else the default font.
+std::string FamilyCss(const std::vector<std::string>& families, const DrawnFamily& drawn) {
+    std::string family;
+    for (const std::string& name : families) {
+        const std::string lower = Lower(name);
+        const std::string asked = lower == "serif" ? "Times New Roman" : lower == "sans-serif" ? "Arial" : name;
+        family = drawn ? drawn(asked) : asked;
+        if (!family.empty()) break;
     }
-    return css;
+    if (family.empty()) family = drawn ? drawn(Style{}.families.front()) : Style{}.families.front();
+    std::string css = "'";
+    for (const char c : family)
+        if (c != '\'' && c != '"' && c != ';' && c != '<' && c != '>' && c != '&') css += c;
+    return css + "'";
 }
 
-std::string TextCss(const Style& s) {
-    std::string css = "font-family:" + FamilyCss(s.families);
+std::string TextCss(const Style& s, const DrawnFamily& drawn) {
+    std::string css = "font-family:" + FamilyCss(s.families, drawn);
     // Points, so that printing scales the text with the page.
     css += "; font-size:" + Number(s.px * 0.75) + "pt";
     css += "; font-weight:" + std::to_string(s.weight);
@@ -442,7 +430,7 @@ std::string TextOf(const GumboNode& element) {
 
 class Writer {
 public:
-    Writer(bool quirks, const FontInstalled& installed) : quirks_(quirks), installed_(installed) {}
+    Writer(bool quirks, const DrawnFamily& drawn) : quirks_(quirks), drawn_(drawn) {}
 
     std::string Document(const GumboNode* title, const GumboNode& body) {
         out_ = "<html><head><title>";
@@ -514,7 +502,7 @@ private:
             out_ += "\">";
         }
         out_ += "<span style=\"";
-        AppendEscaped(out_, TextCss(style), true);
+        AppendEscaped(out_, TextCss(style, drawn_), true);
         out_ += "\">";
         AppendEscaped(out_, text);
         out_ += "</span>";
@@ -525,7 +513,7 @@ private:
         const GumboElement& element = node.v.element;
         const GumboTag tag = element.tag;
         if (element.tag_namespace != GUMBO_NAMESPACE_HTML || Hidden(tag) || Attribute(element, "hidden")) return;
-        const Style style = ChildStyle(parent, element, quirks_, installed_);
+        const Style style = ChildStyle(parent, element, quirks_);
         switch (tag) {
             case GUMBO_TAG_BR:
                 if (context == Context::Flow) ++pendingBreaks_;
@@ -717,7 +705,7 @@ private:
     }
 
     bool quirks_;
-    const FontInstalled& installed_;
+    const DrawnFamily& drawn_;
     int listDepth_ = 0;
     int pendingBreaks_ = 0;
     std::string out_;
@@ -734,7 +722,7 @@ const GumboNode* Child(const GumboNode& parent, GumboTag tag) {
 
 }  // namespace
 
-std::string BrowserRichText(std::string_view html, const FontInstalled& installed) {
+std::string BrowserRichText(std::string_view html, const DrawnFamily& drawn) {
     const std::unique_ptr<GumboOutput, void (*)(GumboOutput*)> parsed(
         gumbo_parse_with_options(&kGumboDefaultOptions, html.data(), html.size()),
         [](GumboOutput* output) { gumbo_destroy_output(&kGumboDefaultOptions, output); });
@@ -742,7 +730,7 @@ std::string BrowserRichText(std::string_view html, const FontInstalled& installe
     // The parser always makes <html> with <head> and <body>.
     const GumboNode* head = Child(*parsed->root, GUMBO_TAG_HEAD);
     const GumboNode* body = Child(*parsed->root, GUMBO_TAG_BODY);
-    return Writer(quirks, installed).Document(head ? Child(*head, GUMBO_TAG_TITLE) : nullptr, *body);
+    return Writer(quirks, drawn).Document(head ? Child(*head, GUMBO_TAG_TITLE) : nullptr, *body);
 }
 
 }  // namespace korvel

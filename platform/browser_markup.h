@@ -19,11 +19,12 @@ namespace korvel {
 // settings (16 px text, Times New Roman, monospace at 13 px). Scripts, styles
 // and other content browsers do not show are left out; links keep their
 // address.
-// `installed` tells whether a font family is at hand, as browsers see it (the
-// name itself or a metric-compatible stand-in): browsers skip the others in a
-// list of families, where the view would take a loose substitute for the
-// first. Without it every family counts as installed.
-using FontInstalled = std::function<bool(std::string_view family)>;
-std::string BrowserRichText(std::string_view html, const FontInstalled& installed = {});
+// `drawn` gives the installed family a browser draws a family in (the family
+// itself, or a metric-compatible stand-in, or for the generic "monospace" the
+// system's), or an empty name when it has none: browsers skip those in a list
+// of families. Each run names the one family it is drawn in. Without `drawn`
+// every family counts as installed.
+using DrawnFamily = std::function<std::string(std::string_view family)>;
+std::string BrowserRichText(std::string_view html, const DrawnFamily& drawn = {});
 
 }  // namespace korvel

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QImage>
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -31,10 +32,11 @@ namespace {
 
 bool IsLocal(const QUrl& url) { return url.isLocalFile() && url.host().isEmpty(); }
 
-// Whether a browser would draw text in `family`: when it is installed, or
-// when one of its metric-compatible stand-ins is (the same widths, so
-// browsers take it as the font itself).
-bool FontAtHand(std::string_view family) {
+// The installed family a browser draws `family` in: the family itself, a
+// metric-compatible stand-in (the same widths, which browsers take for the
+// font itself), the system's monospace font for the generic name; empty
+// when there is none. Worked out once a family: font look-ups are slow.
+std::string FamilyDrawnFor(std::string_view family) {
     static const std::map<QString, QString> standIns{
         {QStringLiteral("times new roman"), QStringLiteral("Liberation Serif")},
         {QStringLiteral("times"), QStringLiteral("Liberation Serif")},
@@ -43,10 +45,19 @@ bool FontAtHand(std::string_view family) {
         {QStringLiteral("courier new"), QStringLiteral("Liberation Mono")},
         {QStringLiteral("courier"), QStringLiteral("Liberation Mono")},
     };
+    static std::map<std::string, std::string, std::less<>> known;
+    if (const auto it = known.find(family); it != known.end()) return it->second;
     const QString name = QString::fromUtf8(family.data(), static_cast<qsizetype>(family.size()));
-    if (QFontDatabase::hasFamily(name)) return true;
-    const auto standIn = standIns.find(name.toLower());
-    return standIn != standIns.end() && QFontDatabase::hasFamily(standIn->second);
+    QString drawn;
+    if (name.compare(QLatin1String("monospace"), Qt::CaseInsensitive) == 0) {
+        drawn = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+    } else if (QFontDatabase::hasFamily(name)) {
+        drawn = name;
+    } else if (const auto standIn = standIns.find(name.toLower());
+               standIn != standIns.end() && QFontDatabase::hasFamily(standIn->second)) {
+        drawn = standIn->second;
+    }
+    return known.emplace(std::string(family), drawn.toStdString()).first->second;
 }
 
 // A table framed by frame="border" has a thin solid line round it and none
@@ -135,9 +146,13 @@ void WebBrowser::Navigate(const std::filesystem::path& file) {
     }
     // Qt's own reading of the markup differs from a browser's: it gets the
     // markup as a browser resolves it, every run with its font.
-    setHtml(QString::fromStdString(BrowserRichText(DecodeWindows1251(shownBytes_).toStdString(), FontAtHand)));
+    setHtml(QString::fromStdString(BrowserRichText(DecodeWindows1251(shownBytes_).toStdString(), FamilyDrawnFor)));
+    // One edit: the document is laid out once, not after every change.
+    QTextCursor edit(document());
+    edit.beginEditBlock();
     FrameTables(*document()->rootFrame());
     ShiftWithoutShrinking(*document());
+    edit.endEditBlock();
 }
 
 QVariant WebBrowser::loadResource(int type, const QUrl& name) {
