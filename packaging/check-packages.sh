@@ -14,13 +14,14 @@ fail() {
 
 expected_files() {  # expected_files PACKAGE
     local doc=usr/share/doc/$1
-    echo "usr/bin/$1" "usr/share/man/man1/$1.1.gz" "usr/share/lintian/overrides/$1"
+    echo "usr/bin/$1" "usr/share/man/man1/$1.1.gz" "usr/share/man/ru/man1/$1.1.gz" "usr/share/lintian/overrides/$1"
     echo "$doc/README.md.gz" "$doc/changelog.Debian.gz" "$doc/copyright"
     case $1 in
         korvel-batch)
             echo "$doc/examples/stations.csv"
             ;;
         korvel)
+            echo usr/libexec/korvel/korvel-xlsx.so
             echo usr/share/applications/korvel.desktop usr/share/metainfo/org.example.korvel.metainfo.xml
             echo usr/share/applications/korvel-web.desktop
             echo usr/share/korvel/web/{index.html,korvel-core.wasm,korvel-core.wasm.js,korvel-32.png}

@@ -22,14 +22,23 @@ const FLAGS = [
     "--disable-sync",
 ];
 
-// Resolves to {browser, close()}; close() also removes the profile.
+// Resolves to {browser, close()}; close() also removes the profile. The
+// profile folder is Chromium's home too: it writes crash reports and
+// certificate stores under $HOME and the XDG folders whatever its profile.
 export async function launchChromium() {
     const profile = await mkdtemp(join(tmpdir(), "korvel-chromium-"));
     const browser = await puppeteer.launch({
         executablePath: EXECUTABLE,
         headless: true,
-        userDataDir: profile,
+        userDataDir: join(profile, "profile"),
         args: FLAGS,
+        env: {
+            ...process.env,
+            HOME: profile,
+            XDG_CONFIG_HOME: join(profile, "config"),
+            XDG_CACHE_HOME: join(profile, "cache"),
+            XDG_DATA_HOME: join(profile, "data"),
+        },
     });
     return {
         browser,
