@@ -6,11 +6,11 @@
 #include <QComboBox>
 #include <QFocusEvent>
 #include <QFontMetrics>
-#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <QTextLayout>
 #include <algorithm>
 #include <limits>
 #include <vector>
@@ -38,26 +38,27 @@ namespace {
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-// Whether any ink of a text drawn into the box spills past it. Only a margin
-// one line deep around the box is drawn and looked at: start-up runs this for
-// every caption.
-bool InkOverflows(const QFont& font, const QString& text, QSize box, int flags) {
-    constexpr int kMargin = 32;
-    QImage image(box.width() + kMargin, box.height() + kMargin, QImage::Format_Alpha8);
-    image.fill(0);
-    {
-        QPainter painter(&image);
-        painter.setFont(font);
-        painter.setPen(Qt::black);
-        painter.drawText(QRect(0, 0, box.width(), image.height()), flags, text);
+// Whether a caption's ink stays inside its box, the text laid out (not
+// drawn) as a label lays it out: wrapped at word boundaries, left-aligned or
+// centred, its glyphs' own outlines rather than their advance boxes.
+bool CaptionFits(const QFont& font, const QString& text, QSize box, bool centred) {
+    const QFontMetricsF metrics(font);
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap);
+    layout.setTextOption(option);
+    QRectF ink;
+    qreal y = 0;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(box.width());
+        const qreal x = centred ? (box.width() - line.naturalTextWidth()) / 2 : 0;
+        ink |= metrics.tightBoundingRect(text.mid(line.textStart(), line.textLength()))
+                   .translated(x, y + metrics.ascent());
+        y += metrics.lineSpacing();
     }
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar* line = image.constScanLine(y);
-        for (int x = y < box.height() ? box.width() : 0; x < image.width(); ++x) {
-            if (line[x] != 0) return true;
-        }
-    }
-    return false;
+    layout.endLayout();
+    return ink.left() >= 0 && ink.right() <= box.width() && ink.bottom() <= box.height();
 }
 
 }  // namespace
@@ -72,8 +73,7 @@ bool Form1::CaptionsFit(const QFont& font) {
                 // Labels wrap at word boundaries and clip at their box.
                 const int frame = c.kind == Kind::FramedLabel ? 1 : 0;
                 const QSize box(TwipsToPixels(c.width) - 2 * frame, TwipsToPixels(c.height) - 2 * frame);
-                const int align = c.kind == Kind::Label ? Qt::AlignLeft : Qt::AlignHCenter;
-                if (InkOverflows(font, text, box, Qt::TextWordWrap | align | Qt::AlignTop)) return false;
+                if (!CaptionFits(font, text.trimmed(), box, c.kind != Kind::Label)) return false;
                 break;
             }
             case Kind::Button:
@@ -87,16 +87,15 @@ bool Form1::CaptionsFit(const QFont& font) {
 }
 
 QFont Form1::DialogFont(const QFont& base) {
-    // The fixed boxes were laid out for a dialog font of 11 pixels with 12-pixel
-    // lines; broad fonts such as DejaVu Sans overflow them at 9 points. Keep the
-    // toolkit's font when it fits, else the nearest metric-compatible sans.
-    QFont same = base;
-    same.setFamilies({QStringLiteral("Liberation Sans")});
-    QFont smaller = same;
-    smaller.setPointSize(8);
-    for (const QFont& font : {base, same, smaller})
-        if (CaptionsFit(font)) return font;
-    return smaller;
+    // The fixed boxes were laid out for a dialog font of 11 pixels with
+    // 12-pixel lines, as wide as Arial's: Liberation Sans, which has Arial's
+    // widths, at the desktop's size when every caption fits, else at 8
+    // points. The desktop's own font is never loaded: one font file at start.
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSizeF(base.pointSizeF() > 0 ? base.pointSizeF() : 9);
+    if (CaptionsFit(font)) return font;
+    font.setPointSize(8);
+    return font;
 }
 
 OutlineRect::OutlineRect(QWidget* parent) : QWidget(parent) {
@@ -157,6 +156,7 @@ Form1::Form1(char separator, std::filesystem::path reportPath, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Расчет выделений ЗВ при электросварке"));
     setFixedSize(TwipsToPixels(kClientWidth), TwipsToPixels(kClientHeight));
+    AskFrame(*this);  // answered while the controls are made
     setFont(DialogFont(QApplication::font()));
     BuildLayout();
     connect(check1_, &QCheckBox::clicked, this, &Form1::ModeSwitch);

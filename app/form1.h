@@ -75,10 +75,10 @@ public:
     // What the fields hold, as the calculation takes it.
     RunInputs Inputs() const;
 
-    // The font of the window and its controls: the toolkit's default when
-    // every caption fits its fixed box, else the closest sans that does.
+    // The font of the window and its controls: Liberation Sans, at the size
+    // of `base` when every caption fits its fixed box, else at 8 points.
     static QFont DialogFont(const QFont& base);
-    // Whether the ink of every caption lies inside its fixed box.
+    // Whether every caption, laid out in `font`, fits inside its fixed box.
     static bool CaptionsFit(const QFont& font);
 
 private:

@@ -3,12 +3,16 @@
 // report window appears with the first clean run.
 #include <QApplication>
 #include <QIcon>
+#include <QImageReader>
+#include <QPixmap>
 #include <iostream>
 
 #include "app/command_line.h"
 #include "app/display_guard.h"
+#include "app/form1.h"
 #include "app/program.h"
 #include "app/report_path.h"
+#include "app/termination_signals.h"
 #include "korvel/version.h"
 #include "platform/qt_translations.h"
 
@@ -19,12 +23,20 @@ int main(int argc, char* argv[]) {
     korvel::DisplayGuard displayGuard;
     QApplication app(appArgc, argv);
     displayGuard.Release();
+    korvel::QuitOnTerminationSignals(app);
     korvel::LoadQtTranslations(app);
+    // The input window's font for every window and box: one font file is
+    // loaded, not the desktop's as well.
+    QApplication::setFont(korvel::Form1::DialogFont(QApplication::font()));
     QApplication::setApplicationName(QStringLiteral("korvel"));
     QApplication::setApplicationVersion(QStringLiteral(KORVEL_VERSION));
+    // Read as PNG, no format guessed: guessing loads every image plugin.
     QIcon icon;
-    icon.addFile(QStringLiteral(":/icons/korvel-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/icons/korvel-32.png"), QSize(32, 32));
+    for (const char* file : {":/icons/korvel-16.png", ":/icons/korvel-32.png"}) {
+        QImageReader png(QString::fromLatin1(file), "png");
+        png.setAutoDetectImageFormat(false);
+        icon.addPixmap(QPixmap::fromImage(png.read()));
+    }
     QApplication::setWindowIcon(icon);
 
     korvel::Program program(korvel::ReportPath());

@@ -1,31 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Time from a click on Command1 to the report painted in the report window,
 // and from constructing the input window to its first paint, next to a bare
-// Qt window holding the same widgets. Runs on the offscreen platform unless
+// Qt window holding the same widgets, in one process (startup_bench starts
+// whole programs). Runs on the offscreen platform unless
 // QT_QPA_PLATFORM says otherwise.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDataStream>
-#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <memory>
-#include <string>
 #include <vector>
-
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "app/program.h"
 #include "calc/run.h"
@@ -214,100 +204,6 @@ void BM_Form1DialogFont(benchmark::State& state) {
 }
 BENCHMARK(BM_Form1DialogFont)->Unit(benchmark::kMillisecond);
 
-// Whole program starts, each in a fresh process: from exec to the window
-// painted, QApplication and font set-up included. The bare child builds its
-// window from a description of Form1's widgets that the parent saved.
-constexpr const char* kChildForm1 = "--start-child=form1";
-constexpr const char* kChildBare = "--start-child=bare";
-
-double SecondsSince(std::chrono::steady_clock::time_point start) {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
-QDataStream& operator<<(QDataStream& out, const WidgetCopy& c) {
-    return out << static_cast<int>(c.kind) << c.geometry << c.text << c.hidden << c.frameShape
-               << static_cast<int>(c.alignment) << c.items;
-}
-
-QDataStream& operator>>(QDataStream& in, WidgetCopy& c) {
-    int kind = 0;
-    int alignment = 0;
-    in >> kind >> c.geometry >> c.text >> c.hidden >> c.frameShape >> alignment >> c.items;
-    c.kind = static_cast<WidgetCopy::Kind>(kind);
-    c.alignment = static_cast<Qt::Alignment>(alignment);
-    return in;
-}
-
-// What the bare child needs of Form1: its widgets, title, size, font, place.
-void SaveModel(const QString& path) {
-    korvel::Form1 model(',', "korvel.htm");
-    model.LoadStep();
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return;
-    QDataStream out(&file);
-    const std::vector<WidgetCopy> copies = CopyWidgets(model);
-    out << model.windowTitle() << model.size() << model.font() << model.pos() << static_cast<qint32>(copies.size());
-    for (const WidgetCopy& c : copies) out << c;
-}
-
-int RunChild(const char* which, char* argv0, const char* modelPath) {
-    int qtArgc = 1;
-    char* qtArgv[] = {argv0, nullptr};
-    QApplication app(qtArgc, qtArgv);
-    if (std::strcmp(which, kChildForm1) == 0) {
-        korvel::Form1 form(',', "korvel.htm");
-        form.LoadStep();
-        form.show();
-        form.repaint();
-        return 0;
-    }
-    QFile file(QString::fromLocal8Bit(modelPath));
-    if (!file.open(QIODevice::ReadOnly)) return 1;
-    QDataStream in(&file);
-    QString title;
-    QSize size;
-    QFont font;
-    QPoint pos;
-    qint32 count = 0;
-    in >> title >> size >> font >> pos >> count;
-    std::vector<WidgetCopy> copies(static_cast<std::size_t>(count));
-    for (WidgetCopy& c : copies) in >> c;
-    auto window = BareWindow(copies, title, size, font);
-    window->move(pos);
-    window->show();
-    window->repaint();
-    return 0;
-}
-
-// Starts this program as a child and returns the seconds until it ended.
-double TimeChildStart(const char* which, const QByteArray& modelPath) {
-    char self[] = "/proc/self/exe";
-    char* childArgv[] = {self, const_cast<char*>(which), const_cast<char*>(modelPath.constData()), nullptr};
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    if (posix_spawn(&pid, self, nullptr, nullptr, childArgv, environ) != 0) return -1;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    const double seconds = SecondsSince(start);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? seconds : -1;
-}
-
-void ProcessStart(benchmark::State& state, const char* which) {
-    QTemporaryDir dir;
-    const QString modelPath = dir.filePath("form1.model");
-    SaveModel(modelPath);
-    for (auto _ : state) {
-        const double seconds = TimeChildStart(which, modelPath.toLocal8Bit());
-        if (seconds < 0) {
-            state.SkipWithError("the child did not start");
-            break;
-        }
-        state.SetIterationTime(seconds);
-    }
-}
-BENCHMARK_CAPTURE(ProcessStart, Form1, kChildForm1)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(ProcessStart, BareWindow, kChildBare)->UseManualTime()->Unit(benchmark::kMillisecond);
-
 // The offscreen platform warns on every raise(); nothing else is dropped.
 QtMessageHandler defaultHandler = nullptr;
 
@@ -321,8 +217,6 @@ void QuietRaise(QtMsgType type, const QMessageLogContext& context, const QString
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     defaultHandler = qInstallMessageHandler(QuietRaise);
-    if (argc == 3 && (std::strcmp(argv[1], kChildForm1) == 0 || std::strcmp(argv[1], kChildBare) == 0))
-        return RunChild(argv[1], argv[0], argv[2]);
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
     benchmark::Initialize(&argc, argv);

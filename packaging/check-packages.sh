@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the Debian packages given (korvel and/or korvel-batch): each holds
 # exactly the files listed here, korvel-batch depends on nothing of Qt, the
-# desktop entry and the AppStream metainfo validate, the programs show the
+# desktop entries (the window's and the page's) and the AppStream metainfo
+# validate, the page's entry opens a one-file page it holds, the programs show the
 # packaged version, and lintian finds no error or warning.
 set -euo pipefail
 
@@ -13,14 +14,19 @@ fail() {
 
 expected_files() {  # expected_files PACKAGE
     local doc=usr/share/doc/$1
-    echo "usr/bin/$1" "usr/share/man/man1/$1.1.gz" "usr/share/lintian/overrides/$1"
+    echo "usr/bin/$1" "usr/share/man/man1/$1.1.gz" "usr/share/man/ru/man1/$1.1.gz" "usr/share/lintian/overrides/$1"
     echo "$doc/README.md.gz" "$doc/changelog.Debian.gz" "$doc/copyright"
     case $1 in
         korvel-batch)
             echo "$doc/examples/stations.csv"
             ;;
         korvel)
+            echo usr/libexec/korvel/korvel-xlsx.so
             echo usr/share/applications/korvel.desktop usr/share/metainfo/org.example.korvel.metainfo.xml
+            echo usr/share/applications/korvel-web.desktop
+            echo usr/share/korvel/web/{index.html,korvel-core.wasm,korvel-core.wasm.js,korvel-32.png}
+            echo usr/share/korvel/web/{inventory.html,korvel-inventory.wasm,korvel-inventory.wasm.js}
+            echo usr/share/korvel/web/korvel.html
             echo usr/share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128}/apps/korvel.png
             echo usr/share/icons/hicolor/scalable/apps/korvel.svg
             ;;
@@ -46,15 +52,23 @@ check_korvel_batch() {  # check_korvel_batch DEB ROOT VERSION
 check_korvel() {  # check_korvel DEB ROOT VERSION
     local root=$2 display
     display=$(display_version "$3")
-    local hints
-    hints=$(desktop-file-validate "$root/usr/share/applications/korvel.desktop" 2>&1) && [ -z "$hints" ] ||
-        fail "desktop-file-validate: $hints"
+    local hints entry page
+    for entry in korvel korvel-web; do
+        hints=$(desktop-file-validate "$root/usr/share/applications/$entry.desktop" 2>&1) && [ -z "$hints" ] ||
+            fail "desktop-file-validate $entry.desktop: $hints"
+        grep -qx "X-Korvel-Version=$display" "$root/usr/share/applications/$entry.desktop" ||
+            fail "$entry.desktop does not show version $display"
+    done
+    # The page's entry opens a page the package holds, which needs no other file.
+    page=$(sed -n 's|^Exec=xdg-open /||p' "$root/usr/share/applications/korvel-web.desktop")
+    [ -f "$root/$page" ] || fail "korvel-web.desktop opens /$page, which the package does not hold"
+    if grep -Eq '(src|href)="[^"d#][^"]*"' "$root/$page"; then
+        fail "/$page loads files of its own: $(grep -Eo '(src|href)="[^"d#][^"]*"' "$root/$page" | head -3)"
+    fi
     appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/org.example.korvel.metainfo.xml" >/dev/null ||
         fail "appstreamcli: $(appstreamcli validate --no-net "$root"/usr/share/metainfo/*.xml)"
     grep -q "<release version=\"${3%-*}\"" "$root/usr/share/metainfo/org.example.korvel.metainfo.xml" ||
         fail "the metainfo has no release ${3%-*}"
-    grep -qx "X-Korvel-Version=$display" "$root/usr/share/applications/korvel.desktop" ||
-        fail "the desktop entry does not show version $display"
     [[ "$(env -u QT_QPA_PLATFORM "$root/usr/bin/korvel" --version)" == "korvel $display ("* ]] ||
         fail "korvel --version does not show $display"
 }

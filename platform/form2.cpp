@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -14,6 +15,7 @@
 
 #include "platform/report_export.h"
 #include "platform/session_folder.h"
+#include "platform/window_placement.h"
 #include "report/file_names.h"
 
 namespace korvel {
@@ -36,10 +38,15 @@ Form2::Form2(char separator, QWidget* parent)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QString::fromUtf8(kForm2Caption));
     setFixedSize(kClientSize);
+    AskFrame(*this);  // answered while the view is set up
     WebBrowser1->setObjectName("WebBrowser1");
     WebBrowser1->setGeometry(kBrowserGeometry);
     WebBrowser1->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(WebBrowser1, &QWidget::customContextMenuRequested, this, &Form2::ShowContextMenu);
+    // The keys of the view (the menu key, Shift+F10, scrolling) work as soon
+    // as the window is active.
+    setFocusProxy(WebBrowser1);
+    WebBrowser1->setFocus();
 }
 
 void Form2::ShowReport(const std::filesystem::path& reportPath, const CalcInputs& inputs, const CalcResults& results) {
@@ -73,28 +80,41 @@ void Form2::ShowContextMenu(const QPoint& pos) {
 void Form2::Print() {
     KeepToolkitSettingsForThisRun();  // the print dialog's "…" opens Qt's file dialog
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(SuggestedName(ReportKind()));
     QPrintDialog dialog(&printer, this);
+    // "Print to file" proposes what "Save as PDF" does, not print.pdf in the
+    // home folder (the dialog's own field; left alone should it be renamed).
+    if (auto* file = dialog.findChild<QLineEdit*>(QStringLiteral("filename")))
+        file->setText(SuggestedPath(ReportKind(), QStringLiteral("pdf")));
     if (dialog.exec() == QDialog::Accepted) WebBrowser1->document()->print(&printer);
 }
 
 void Form2::PrintPreview() {
     KeepToolkitSettingsForThisRun();
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(SuggestedName(ReportKind()));
     QPrintPreviewDialog dialog(&printer, this);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this,
             [this](QPrinter* target) { WebBrowser1->document()->print(target); });
     dialog.exec();
 }
 
-QString Form2::AskSavePath(const QString& title, const QString& kind, const QString& suffix, const QString& filter) {
-    KeepToolkitSettingsForThisRun();
+QString Form2::SuggestedName(const QString& kind) const {
     const QString stem = QString::fromStdString(SafeFileStem(inputs_.sourceName));
-    const QString name = (stem.isEmpty() ? kind : stem + QLatin1Char('-') + kind) + QLatin1Char('.') + suffix;
+    return stem.isEmpty() ? kind : stem + QLatin1Char('-') + kind;
+}
+
+QString Form2::SuggestedPath(const QString& kind, const QString& suffix) const {
     // The Documents folder, or the home folder where there is none: never the
     // folder the program happened to be started in.
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (!QDir(folder).exists()) folder = QDir::homePath();
-    QFileDialog dialog(this, title, QDir(folder).filePath(name), filter);
+    return QDir(folder).filePath(SuggestedName(kind) + QLatin1Char('.') + suffix);
+}
+
+QString Form2::AskSavePath(const QString& title, const QString& kind, const QString& suffix, const QString& filter) {
+    KeepToolkitSettingsForThisRun();
+    QFileDialog dialog(this, title, SuggestedPath(kind, suffix), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(suffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
@@ -133,8 +153,8 @@ void Form2::ExportTotals() {
 
 void Form2::ExportTotalsXlsx() {
     if (!results_) return;
-    const QString path = AskSavePath(tr("Итоги в Excel"), TotalsKind(), QStringLiteral("xlsx"),
-                                     tr("Книга Excel (*.xlsx)"));
+    const QString path =
+        AskSavePath(tr("Итоги в Excel"), TotalsKind(), QStringLiteral("xlsx"), tr("Книга Excel (*.xlsx)"));
     if (!path.isEmpty() && !SaveTotalsXlsx(inputs_, *results_, path)) ReportFailure(path);
 }
 

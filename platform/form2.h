@@ -39,6 +39,10 @@ private:
     void ExportOdt();
     void ExportTotals();
     void ExportTotalsXlsx();
+    // The name proposed for a file of the report: the source name and
+    // `kind` ("отчет", "итоги"); with `suffix`, in the Documents folder.
+    QString SuggestedName(const QString& kind) const;
+    QString SuggestedPath(const QString& kind, const QString& suffix) const;
     // The file name the user chose, or empty. `kind` and `suffix` make the
     // suggested name together with the source name.
     QString AskSavePath(const QString& title, const QString& kind, const QString& suffix, const QString& filter);

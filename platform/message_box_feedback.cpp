@@ -22,7 +22,11 @@ void MessageBoxFeedback::ShowMessage(std::string_view message) {
 }
 
 void MessageBoxFeedback::ShowError(const FatalError& error) {
-    ShowBox(parent_, QString::fromStdString(ErrorText(error)), QMessageBox::Critical);
+    // A file's path in «» starts a line of its own, rather than be wrapped
+    // at its first slash.
+    QString text = QString::fromStdString(ErrorText(error));
+    text.replace(QStringLiteral(" «"), QStringLiteral("\n«"));
+    ShowBox(parent_, text, QMessageBox::Critical);
 }
 
 }  // namespace korvel

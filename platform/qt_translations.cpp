@@ -9,13 +9,11 @@
 namespace korvel {
 
 void LoadQtTranslations(QCoreApplication& app) {
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     auto* translator = new QTranslator(&app);
-    for (const QLocale& locale : {QLocale(), QLocale(QLocale::Russian, QLocale::Russia)}) {
-        if (translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"), folder)) {
-            QCoreApplication::installTranslator(translator);
-            return;
-        }
+    if (translator->load(QLocale(QLocale::Russian, QLocale::Russia), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+        return;
     }
     delete translator;
 }

@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The texts of Qt's own dialogs (print, print preview, files, the standard
-// buttons) in the language of the program's own texts.
+// The texts of Qt's own dialogs (print, print preview, files), the standard
+// buttons and the fields' context menus in Russian, as all of the program's
+// own texts are, whatever the desktop's language.
 #pragma once
 
 class QCoreApplication;
 
 namespace korvel {
 
-// Installs Qt's translation for the user's language, or the Russian one when
-// Qt has none for it, from Qt's translations folder. Does nothing when none
-// is installed.
+// Installs Qt's Russian translation from Qt's translations folder. Does
+// nothing when it is not installed.
 void LoadQtTranslations(QCoreApplication& app);
 
 }  // namespace korvel

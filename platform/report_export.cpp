@@ -15,43 +15,12 @@
 #include <utility>
 
 #include "calc/substances.h"
-#include "korvel/version.h"
 #include "platform/flat_document.h"
-#include "sheets/xlsx.h"
+#include "platform/xlsx_module.h"
 
 namespace korvel {
 
 namespace {
-
-// The totals workbook at `file`; false when it could not be written.
-bool WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const std::filesystem::path& file) {
-    try {
-        XlsxSheet sheet(file, {"Итого по источнику: " + inputs.sourceName, "Итоги", "korvel", KORVEL_VERSION_DISPLAY});
-        for (const auto& [label, value] :
-             {std::pair{kTotalsSourceLabel, &inputs.sourceName}, {kTotalsBrandLabel, &inputs.brand}}) {
-            sheet.Text(label);
-            sheet.Text(*value);
-            sheet.EndRow();
-        }
-        sheet.EndRow();
-        std::array<SheetColumn, kTotalsColumns.size()> columns;
-        std::transform(kTotalsColumns.begin(), kTotalsColumns.end(), columns.begin(), [](const TotalsColumn& c) {
-            return SheetColumn{c.heading, c.width};
-        });
-        sheet.Header(columns);
-        for (const std::size_t i : TotalsRows(results)) {
-            sheet.Text(SubstanceCatalogue[i].code);
-            sheet.Text(SubstanceCatalogue[i].name);
-            sheet.Number(results.maxEmission[i], kDecimalsOfG);
-            sheet.Number(results.grossEmission[i], kDecimalsAsWritten);
-            sheet.EndRow();
-        }
-        sheet.Close();
-        return true;
-    } catch (const SheetError&) {
-        return false;
-    }
-}
 
 // `write` fills the new file; it replaces the one at `path` only when that
 // and every write succeeded.

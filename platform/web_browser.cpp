@@ -4,10 +4,21 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QImage>
-#include <QRegularExpression>
+#include <QKeyEvent>
+#include <QScrollBar>
 #include <QStringDecoder>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextTable>
+#include <map>
+#include <utility>
+#include <vector>
+
+#include "platform/browser_markup.h"
 
 namespace korvel {
 
@@ -21,12 +32,85 @@ namespace {
 
 bool IsLocal(const QUrl& url) { return url.isLocalFile() && url.host().isEmpty(); }
 
-// A "<" that starts no tag, end tag, comment or declaration is text to a web
-// browser ("Цех <1>"); Qt's parser would take it for an unknown tag and drop
-// it. As "&lt;" it shows the same everywhere, inside attribute values too.
-QString KeepStrayLessThan(QString html) {
-    static const QRegularExpression stray(QStringLiteral("<(?![A-Za-z/!?])"));
-    return html.replace(stray, QStringLiteral("&lt;"));
+// The installed family a browser draws `family` in: the family itself, a
+// metric-compatible stand-in (the same widths, which browsers take for the
+// font itself), the system's monospace font for the generic name; empty
+// when there is none. Worked out once a family: font look-ups are slow.
+std::string FamilyDrawnFor(std::string_view family) {
+    static const std::map<QString, QString> standIns{
+        {QStringLiteral("times new roman"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("times"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("arial"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("helvetica"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("courier new"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("courier"), QStringLiteral("Liberation Mono")},
+    };
+    static std::map<std::string, std::string, std::less<>> known;
+    if (const auto it = known.find(family); it != known.end()) return it->second;
+    const QString name = QString::fromUtf8(family.data(), static_cast<qsizetype>(family.size()));
+    QString drawn;
+    if (name.compare(QLatin1String("monospace"), Qt::CaseInsensitive) == 0) {
+        drawn = QFontInfo(QFontDatabase::systemFont(QFontDatabase::FixedFont)).family();
+    } else if (QFontDatabase::hasFamily(name)) {
+        drawn = name;
+    } else if (const auto standIn = standIns.find(name.toLower());
+               standIn != standIns.end() && QFontDatabase::hasFamily(standIn->second)) {
+        drawn = standIn->second;
+    }
+    return known.emplace(std::string(family), drawn.toStdString()).first->second;
+}
+
+// A table framed by frame="border" has a thin solid line round it and none
+// between its cells; a border attribute draws both. The markup marks the
+// first kind solid: its cells' edges on the outside make the frame.
+void FrameTables(QTextFrame& frame) {
+    for (QTextFrame* child : frame.childFrames()) {
+        auto* table = qobject_cast<QTextTable*>(child);
+        if (table != nullptr && table->format().border() > 0 &&
+            table->format().borderStyle() == QTextFrameFormat::BorderStyle_Solid) {
+            const qreal width = table->format().border();
+            QTextTableFormat format = table->format();
+            format.setBorderCollapse(true);
+            table->setFormat(format);
+            for (int row = 0; row < table->rows(); ++row) {
+                for (int column = 0; column < table->columns(); ++column) {
+                    QTextTableCell cell = table->cellAt(row, column);
+                    if (cell.row() != row || cell.column() != column) continue;  // spanned
+                    QTextTableCellFormat edges = cell.format().toTableCellFormat();
+                    edges.setTopBorder(row == 0 ? width : 0);
+                    edges.setLeftBorder(column == 0 ? width : 0);
+                    edges.setBottomBorder(row + cell.rowSpan() == table->rows() ? width : 0);
+                    edges.setRightBorder(column + cell.columnSpan() == table->columns() ? width : 0);
+                    edges.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+                    edges.setBorderBrush(format.borderBrush());
+                    cell.setFormat(edges);
+                }
+            }
+        }
+        FrameTables(*child);
+    }
+}
+
+// Qt draws raised and lowered text smaller again; the markup gave it its
+// size already, so it is only moved off the baseline.
+void ShiftWithoutShrinking(QTextDocument& document) {
+    std::vector<std::pair<QTextFragment, qreal>> shifted;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat::VerticalAlignment align = it.fragment().charFormat().verticalAlignment();
+            if (align == QTextCharFormat::AlignSuperScript) shifted.emplace_back(it.fragment(), 33);
+            if (align == QTextCharFormat::AlignSubScript) shifted.emplace_back(it.fragment(), -20);
+        }
+    }
+    for (const auto& [fragment, offset] : shifted) {
+        QTextCursor cursor(&document);
+        cursor.setPosition(fragment.position());
+        cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+        QTextCharFormat format;
+        format.setVerticalAlignment(QTextCharFormat::AlignNormal);
+        format.setBaselineOffset(offset);
+        cursor.mergeCharFormat(format);
+    }
 }
 
 QString NoticeHtml(const QString& file) {
@@ -39,9 +123,9 @@ WebBrowser::WebBrowser(QWidget* parent) : QTextBrowser(parent) {
     setOpenLinks(false);
     setOpenExternalLinks(false);
     setTextInteractionFlags(Qt::TextBrowserInteraction);
-    // A web browser's medium text size (12 pt, 16 px at 96 dpi); the report's
-    // tables ask for the smallest size, which is relative to it.
-    QFont font = document()->defaultFont();
+    // A web browser's default font at its medium size (12 pt, 16 px at 96
+    // dpi), for what the markup's text runs do not set themselves (bullets).
+    QFont font(QStringLiteral("Times New Roman"));
     font.setPointSize(12);
     document()->setDefaultFont(font);
     openLink = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
@@ -60,7 +144,15 @@ void WebBrowser::Navigate(const std::filesystem::path& file) {
         setHtml(NoticeHtml(name));
         return;
     }
-    setHtml(KeepStrayLessThan(DecodeWindows1251(shownBytes_)));
+    // Qt's own reading of the markup differs from a browser's: it gets the
+    // markup as a browser resolves it, every run with its font.
+    setHtml(QString::fromStdString(BrowserRichText(DecodeWindows1251(shownBytes_).toStdString(), FamilyDrawnFor)));
+    // One edit: the document is laid out once, not after every change.
+    QTextCursor edit(document());
+    edit.beginEditBlock();
+    FrameTables(*document()->rootFrame());
+    ShiftWithoutShrinking(*document());
+    edit.endEditBlock();
 }
 
 QVariant WebBrowser::loadResource(int type, const QUrl& name) {
@@ -81,6 +173,25 @@ QVariant WebBrowser::loadResource(int type, const QUrl& name) {
         default:
             return bytes;
     }
+}
+
+void WebBrowser::keyPressEvent(QKeyEvent* event) {
+    // Shift+F10 opens the context menu as the menu key does (Qt knows only
+    // the latter), in the middle of the view.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier &&
+        contextMenuPolicy() == Qt::CustomContextMenu) {
+        emit customContextMenuRequested(viewport()->rect().center());
+        event->accept();
+        return;
+    }
+    if (event == QKeySequence::MoveToStartOfDocument || event == QKeySequence::MoveToEndOfDocument) {
+        verticalScrollBar()->triggerAction(event == QKeySequence::MoveToStartOfDocument
+                                               ? QAbstractSlider::SliderToMinimum
+                                               : QAbstractSlider::SliderToMaximum);
+        event->accept();
+        return;
+    }
+    QTextBrowser::keyPressEvent(event);
 }
 
 void WebBrowser::FollowLink(const QUrl& link) {

@@ -35,6 +35,12 @@ public:
 
     QVariant loadResource(int type, const QUrl& name) override;
 
+protected:
+    // Ctrl+Home and Ctrl+End scroll to the top and the end, as in a browser;
+    // the view has no caret that they could move. Shift+F10 asks for the
+    // context menu.
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void FollowLink(const QUrl& link);
 

@@ -24,6 +24,9 @@ int TwipsToPixels(float twips) { return static_cast<int>(std::lround(twips / sta
 
 namespace {
 
+// Set on a window whose frame the window manager was asked for.
+constexpr const char* kFrameAsked = "korvelFrameAsked";
+
 QRect ScreenArea(const QWidget& window) {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     return screen ? screen->geometry() : QRect();
@@ -39,11 +42,16 @@ QPoint CentredTopLeft(const QRect& screen, QSize outer) {
 }
 
 // The frame the window is going to get, where it can be known before the
-// window is shown: the X11 window manager tells it on request; elsewhere the
-// platform knows it once the native window exists.
+// window is shown: the X11 window manager tells it on request (in device
+// pixels); elsewhere the platform knows it once the native window exists.
 std::optional<QMargins> ExpectedFrame(QWidget& window) {
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
-        return CanRequestFrameExtents() ? RequestFrameExtents(window.winId()) : std::nullopt;
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        if (!window.property(kFrameAsked).toBool()) AskFrame(window);
+        if (!window.property(kFrameAsked).toBool()) return std::nullopt;
+        const std::optional<QMargins> device = AwaitFrameExtents(window.winId());
+        if (!device || !window.windowHandle()) return std::nullopt;
+        return LogicalFrame(*device, window.windowHandle()->devicePixelRatio());
+    }
     window.winId();
     return window.windowHandle() ? window.windowHandle()->frameMargins() : QMargins();
 }
@@ -84,12 +92,27 @@ private:
 
 }  // namespace
 
+void AskFrame(QWidget& window) {
+    if (QGuiApplication::platformName() != QLatin1String("xcb") || !CanRequestFrameExtents()) return;
+    AskFrameExtents(window.winId());
+    window.setProperty(kFrameAsked, true);
+}
+
+QMargins LogicalFrame(const QMargins& device, qreal devicePixelRatio) {
+    const auto side = [devicePixelRatio](int pixels) { return qRound(pixels / devicePixelRatio); };
+    return {side(device.left()), side(device.top()), side(device.right()), side(device.bottom())};
+}
+
+QRect CentredClientRect(const QRect& screen, QSize client, const QMargins& frame) {
+    const QPoint outer = CentredTopLeft(screen, client.grownBy(frame));
+    return {outer + QPoint(frame.left(), frame.top()), client};
+}
+
 void CentreOnScreen(QWidget& window) {
     const QRect screen = ScreenArea(window);
     if (const std::optional<QMargins> frame = ExpectedFrame(window)) {
         // Placed by its client area: the toolkit need not know the frame yet.
-        const QPoint outer = CentredTopLeft(screen, window.size().grownBy(*frame));
-        window.setGeometry(QRect(outer + QPoint(frame->left(), frame->top()), window.size()));
+        window.setGeometry(CentredClientRect(screen, window.size(), *frame));
     } else {
         // Placed by its outer corner, centred by its inner size for now.
         window.move(CentredTopLeft(screen, window.size()));

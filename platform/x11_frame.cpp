@@ -71,29 +71,33 @@ bool CanRequestFrameExtents() {
     return connection && Supported(connection, Root(connection), InternAtom(connection, "_NET_REQUEST_FRAME_EXTENTS"));
 }
 
-std::optional<QMargins> RequestFrameExtents(WId window) {
+void AskFrameExtents(WId window) {
     xcb_connection_t* connection = Connection();
-    if (!connection) return std::nullopt;
-    const auto id = static_cast<xcb_window_t>(window);
-    const xcb_window_t root = Root(connection);
-    const xcb_atom_t request = InternAtom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-
+    if (!connection) return;
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
-    message.window = id;
-    message.type = request;
-    xcb_send_event(connection, 0, root, XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+    message.window = static_cast<xcb_window_t>(window);
+    message.type = InternAtom(connection, "_NET_REQUEST_FRAME_EXTENTS");
+    xcb_send_event(connection, 0, Root(connection),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                    reinterpret_cast<const char*>(&message));
     xcb_flush(connection);
+}
 
+std::optional<QMargins> AwaitFrameExtents(WId window) {
+    xcb_connection_t* connection = Connection();
+    if (!connection) return std::nullopt;
     // The answer is a property the window manager sets on the window; the
-    // toolkit's own event queue is left alone while it is awaited.
+    // toolkit's own event queue is left alone while it is awaited. Looked at
+    // often: a window manager answers within a millisecond or two, and the
+    // window waits for it to appear.
     const xcb_atom_t extents = InternAtom(connection, "_NET_FRAME_EXTENTS");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
     do {
-        if (const std::optional<QMargins> frame = FrameExtents(connection, id, extents)) return frame;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        if (const std::optional<QMargins> frame = FrameExtents(connection, static_cast<xcb_window_t>(window), extents))
+            return frame;
+        std::this_thread::sleep_for(std::chrono::microseconds(250));
     } while (std::chrono::steady_clock::now() < deadline);
     return std::nullopt;
 }
@@ -102,7 +106,9 @@ std::optional<QMargins> RequestFrameExtents(WId window) {
 
 bool CanRequestFrameExtents() { return false; }
 
-std::optional<QMargins> RequestFrameExtents(WId) { return std::nullopt; }
+void AskFrameExtents(WId) {}
+
+std::optional<QMargins> AwaitFrameExtents(WId) { return std::nullopt; }
 
 #endif
 

@@ -14,9 +14,13 @@ namespace korvel {
 // requests.
 bool CanRequestFrameExtents();
 
-// Left, top, right and bottom frame widths in pixels of the native window
-// `window`, not yet shown; nothing when the window manager does not answer
-// within a fifth of a second, or cannot be asked.
-std::optional<QMargins> RequestFrameExtents(WId window);
+// Asks the window manager for the frame of the native window `window`, not
+// yet shown. The answer comes while the program goes on.
+void AskFrameExtents(WId window);
+
+// Left, top, right and bottom frame widths in device pixels of `window`, as
+// the window manager answered AskFrameExtents; nothing when it does not
+// answer within a fifth of a second, or cannot be asked.
+std::optional<QMargins> AwaitFrameExtents(WId window);
 
 }  // namespace korvel

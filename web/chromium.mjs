@@ -5,6 +5,7 @@ import {mkdtemp, readFile, rm} from "node:fs/promises";
 import {tmpdir} from "node:os";
 import {join} from "node:path";
 
+import axe from "axe-core";
 import puppeteer from "puppeteer-core";
 
 const EXECUTABLE = process.env.KORVEL_CHROMIUM ?? "/usr/bin/chromium";
@@ -21,14 +22,23 @@ const FLAGS = [
     "--disable-sync",
 ];
 
-// Resolves to {browser, close()}; close() also removes the profile.
+// Resolves to {browser, close()}; close() also removes the profile. The
+// profile folder is Chromium's home too: it writes crash reports and
+// certificate stores under $HOME and the XDG folders whatever its profile.
 export async function launchChromium() {
     const profile = await mkdtemp(join(tmpdir(), "korvel-chromium-"));
     const browser = await puppeteer.launch({
         executablePath: EXECUTABLE,
         headless: true,
-        userDataDir: profile,
+        userDataDir: join(profile, "profile"),
         args: FLAGS,
+        env: {
+            ...process.env,
+            HOME: profile,
+            XDG_CONFIG_HOME: join(profile, "config"),
+            XDG_CACHE_HOME: join(profile, "cache"),
+            XDG_DATA_HOME: join(profile, "data"),
+        },
     });
     return {
         browser,
@@ -46,6 +56,14 @@ export async function pageWithLocale(browser, locale) {
     await session.send("Emulation.setUserAgentOverride", {userAgent: await browser.userAgent(), acceptLanguage: locale});
     await session.send("Emulation.setLocaleOverride", {locale});
     return page;
+}
+
+// What axe-core finds in the page above "minor", as "rule: elements" lines.
+// Frames are left out: the report in them is the file as written.
+export async function accessibilityFindings(page) {
+    if (!(await page.evaluate(() => "axe" in globalThis))) await page.evaluate(axe.source);
+    return page.evaluate(async () => (await globalThis.axe.run(document, {iframes: false})).violations
+        .filter((v) => v.impact !== "minor").map((v) => `${v.id}: ${v.nodes.map((n) => n.target).join(", ")}`));
 }
 
 // Clicks what saves a file on `page`; resolves to the saved file's name and

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// What the inventory page calls: its one table of sources, kept here, and
-// the files made from it. Rows go out as the texts the table shows.
-#include <emscripten/bind.h>
-#include <emscripten/val.h>
+// What the inventory page calls: its one table of sources, kept here, and the
+// files made from it. One function, korvel_inventory, takes a record whose
+// first field names the call and whose others are its arguments (numbers as
+// decimal texts) and answers a record (web/record.h); the calls are listed
+// below. Rows go out as the texts the table shows.
+#include <emscripten/emscripten.h>
 
-#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -12,11 +17,10 @@
 #include "calc/substances.h"
 #include "sheets/stations_table.h"
 #include "web/inventory.h"
+#include "web/record.h"
 
 namespace korvel::web {
 namespace {
-
-using emscripten::val;
 
 Inventory& Table() {
     static Inventory table('.');
@@ -24,12 +28,6 @@ Inventory& Table() {
 }
 
 char Separator(const std::string& text) { return text == "," ? ',' : '.'; }
-
-// A copy the page owns (see bindings.cpp).
-val Bytes(const std::string& bytes) {
-    const auto view = emscripten::typed_memory_view(bytes.size(), reinterpret_cast<const unsigned char*>(bytes.data()));
-    return val::global("Uint8Array").new_(val(view));
-}
 
 // How the row reads: "blank" (no source), "ok", "flagged" (computed, with
 // validation messages) or "failed" (stopped before its report).
@@ -39,150 +37,150 @@ const char* State(const InventoryRow& row) {
     return row.outcome.computed ? "flagged" : "failed";
 }
 
-// Texts handed over as one record: each a 32-bit little-endian byte count
-// and its UTF-8 bytes. One call and one view per request: a JS string per
-// cell through the bindings costs more than the rows' computing.
-class Record {
-public:
-    void Text(std::string_view text) {
-        const auto count = static_cast<std::uint32_t>(text.size());
-        for (int shift = 0; shift < 32; shift += 8) bytes_.push_back(static_cast<char>((count >> shift) & 0xFF));
-        bytes_.append(text);
-    }
-    // A view of the bytes, valid until the next record is made.
-    val View() {
-        static std::string last;
-        last = std::move(bytes_);
-        return val(emscripten::typed_memory_view(last.size(), reinterpret_cast<const unsigned char*>(last.data())));
-    }
-
-private:
-    std::string bytes_;
-};
-
-// Per row: state, the seven inputs, b, t, status, G and M of each substance.
-void RowTexts(Record& record, const InventoryRow& row, char separator) {
-    record.Text(State(row));
-    for (const auto field : kStationFields) record.Text(row.typed.*field);
+// State, the seven inputs, b, t, status, G and M of each substance.
+void RowTexts(RecordWriter& out, const InventoryRow& row, char separator) {
+    out.Text(State(row));
+    for (const auto field : kStationFields) out.Text(row.typed.*field);
     const StationOutcome& outcome = row.outcome;
-    record.Text(outcome.dailyConsumption);
-    record.Text(outcome.weldingTime);
-    record.Text(outcome.status);
+    out.Text(outcome.dailyConsumption).Text(outcome.weldingTime).Text(outcome.status);
     for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        record.Text(outcome.computed ? NumberText(outcome.results.maxEmission[i], separator) : std::string());
-        record.Text(outcome.computed ? NumberText(outcome.results.grossEmission[i], separator) : std::string());
+        out.Text(outcome.computed ? NumberText(outcome.results.maxEmission[i], separator) : std::string());
+        out.Text(outcome.computed ? NumberText(outcome.results.grossEmission[i], separator) : std::string());
     }
 }
 
-val Rows(std::size_t first, std::size_t count) {
-    const Inventory& table = Table();
-    Record record;
-    for (std::size_t i = first; i < table.Size() && i < first + count; ++i) RowTexts(record, table.Row(i), table.Separator());
-    return record.View();
+// A block of cells: row, column, rows, columns.
+void Block(RecordWriter& out, const CellBlock& block) {
+    out.Number(block.row).Number(block.column).Number(block.rows).Number(block.columns);
 }
 
-val Totals() {
-    Record record;
-    for (const double total : Table().Totals()) record.Text(NumberText(total, Table().Separator()));
-    return record.View();
-}
+using Call = std::function<void(RecordReader& in, RecordWriter& out)>;
 
-val Block(const CellBlock& block) {
-    val result = val::object();
-    result.set("row", block.row);
-    result.set("column", block.column);
-    result.set("rows", block.rows);
-    result.set("columns", block.columns);
-    return result;
-}
-
-val Undo() {
-    const std::optional<CellBlock> block = Table().Undo();
-    return block ? Block(*block) : val::null();
-}
-
-// null, or the message of a file that cannot be read (with its line and column).
-val Load(const std::string& bytes, const std::string& name, bool append) {
-    try {
-        Table().Load(bytes, name, append);
-        return val::null();
-    } catch (const StationsError& error) {
-        return val(std::string(error.what()));
-    }
-}
-
-// {report, totalsCsv, name}, or null for a row without a report.
-val Report(std::size_t row) {
-    const auto report = Table().Report(row);
-    if (!report) return val::null();
-    val result = val::object();
-    result.set("report", Bytes(report->first));
-    result.set("totalsCsv", Bytes(report->second));
-    result.set("name", Table().ReportName(row));
-    return result;
-}
-
-// {sources, ok}: the rows that are sources, and those that are ok.
-val Counts() {
-    std::size_t sources = 0, ok = 0;
-    for (std::size_t i = 0; i < Table().Size(); ++i) {
-        const InventoryRow& row = Table().Row(i);
-        sources += row.blank ? 0 : 1;
-        ok += row.outcome.ok ? 1 : 0;
-    }
-    val result = val::object();
-    result.set("sources", sources);
-    result.set("ok", ok);
-    return result;
-}
-
-// The columns' names in files, and the substances' codes and names.
-val Columns() {
-    val result = val::object();
-    val inputs = val::array();
-    for (const std::string_view name : kStationColumns) inputs.call<void>("push", std::string(name));
-    val substances = val::array();
-    for (const Substance& s : SubstanceCatalogue) {
-        val substance = val::array();
-        substance.call<void>("push", std::string(s.code));
-        substance.call<void>("push", std::string(s.name));
-        substances.call<void>("push", substance);
-    }
-    val brands = val::array();
-    for (const Brand& brand : BrandTable) brands.call<void>("push", std::string(brand.name));
-    result.set("inputs", inputs);
-    result.set("substances", substances);
-    result.set("brands", brands);
-    return result;
+const std::map<std::string, Call, std::less<>>& Calls() {
+    static const std::map<std::string, Call, std::less<>> calls{
+        // The input columns' names in files; the substances' codes and
+        // names; the brands (each list after its count).
+        {"columns",
+         [](RecordReader&, RecordWriter& out) {
+             out.Number(kStationColumns.size());
+             for (const std::string_view name : kStationColumns) out.Text(name);
+             out.Number(SubstanceCatalogue.size());
+             for (const Substance& s : SubstanceCatalogue) out.Text(s.code).Text(s.name);
+             out.Number(BrandTable.size());
+             for (const Brand& brand : BrandTable) out.Text(brand.name);
+         }},
+        // first, count → the texts of each of those rows (RowTexts).
+        {"rows",
+         [](RecordReader& in, RecordWriter& out) {
+             const Inventory& table = Table();
+             const std::size_t first = in.Number(), count = in.Number();
+             for (std::size_t i = first; i < table.Size() && i < first + count; ++i) {
+                 RowTexts(out, table.Row(i), table.Separator());
+             }
+         }},
+        // → M of each substance summed over the ok rows.
+        {"totals",
+         [](RecordReader&, RecordWriter& out) {
+             for (const double total : Table().Totals()) out.Text(NumberText(total, Table().Separator()));
+         }},
+        // → rows, sources, ok sources, whether a deletion can be undone.
+        {"counts",
+         [](RecordReader&, RecordWriter& out) {
+             std::size_t sources = 0, ok = 0;
+             for (std::size_t i = 0; i < Table().Size(); ++i) {
+                 sources += Table().Row(i).blank ? 0 : 1;
+                 ok += Table().Row(i).outcome.ok ? 1 : 0;
+             }
+             out.Number(Table().Size()).Number(sources).Number(ok).Flag(Table().CanUndo());
+         }},
+        {"setSeparator", [](RecordReader& in, RecordWriter&) { Table().SetSeparator(Separator(in.Text())); }},
+        // row, column, text.
+        {"set",
+         [](RecordReader& in, RecordWriter&) {
+             const std::size_t row = in.Number(), column = in.Number();
+             Table().Set(row, column, in.Text());
+         }},
+        // at, count.
+        {"insert",
+         [](RecordReader& in, RecordWriter&) {
+             const std::size_t at = in.Number();
+             Table().Insert(at, in.Number());
+         }},
+        // first, count.
+        {"duplicate",
+         [](RecordReader& in, RecordWriter&) {
+             const std::size_t first = in.Number();
+             Table().Duplicate(first, in.Number());
+         }},
+        {"remove",
+         [](RecordReader& in, RecordWriter&) {
+             const std::size_t first = in.Number();
+             Table().Delete(first, in.Number());
+         }},
+        // → the block the rows put back fill, or nothing.
+        {"undo",
+         [](RecordReader&, RecordWriter& out) {
+             if (const std::optional<CellBlock> block = Table().Undo()) Block(out, *block);
+         }},
+        // row, column, tab-separated text → the block it filled.
+        {"paste",
+         [](RecordReader& in, RecordWriter& out) {
+             const std::size_t row = in.Number(), column = in.Number();
+             Block(out, Table().Paste(row, column, in.Text()));
+         }},
+        // bytes, file name, "1" to append → absent, or the message of a file
+        // that cannot be read (with its line and column).
+        {"load",
+         [](RecordReader& in, RecordWriter& out) {
+             const std::string bytes = in.Text(), name = in.Text();
+             try {
+                 Table().Load(bytes, name, in.Text() == "1");
+                 out.Absent();
+             } catch (const StationsError& error) {
+                 out.Text(error.what());
+             }
+         }},
+        {"clear", [](RecordReader&, RecordWriter&) { Table().Clear(); }},
+        {"sourcesCsv", [](RecordReader&, RecordWriter& out) { out.Text(Table().SourcesCsv()); }},
+        {"summaryCsv", [](RecordReader&, RecordWriter& out) { out.Text(Table().SummaryCsv()); }},
+        // the inventory's name.
+        {"summaryXlsx", [](RecordReader& in, RecordWriter& out) { out.Text(Table().SummaryXlsx(in.Text())); }},
+        {"reportsZip", [](RecordReader&, RecordWriter& out) { out.Text(Table().ReportsZip()); }},
+        // row → its report (Windows-1251), its totals as CSV and the
+        // report's file name; all absent for a row without a report.
+        {"report",
+         [](RecordReader& in, RecordWriter& out) {
+             const std::size_t row = in.Number();
+             if (const auto report = Table().Report(row)) {
+                 out.Text(report->first).Text(report->second).Text(Table().ReportName(row));
+             } else {
+                 out.Absent().Absent().Absent();
+             }
+         }},
+    };
+    return calls;
 }
 
 }  // namespace
 }  // namespace korvel::web
 
-EMSCRIPTEN_BINDINGS(korvel_inventory) {
+extern "C" {
+
+// An unknown call, or a row beyond the table, answers an empty record.
+EMSCRIPTEN_KEEPALIVE const char* korvel_inventory(const char* record, std::size_t size) {
     using namespace korvel::web;
-    namespace em = emscripten;
-    em::function("columns", &Columns);
-    em::function("size", +[] { return Table().Size(); });
-    em::function("rows", &Rows);
-    em::function("totals", &Totals);
-    em::function("counts", &Counts);
-    em::function("state", +[](std::size_t row) { return std::string(State(Table().Row(row))); });
-    em::function("setSeparator", +[](const std::string& separator) { Table().SetSeparator(Separator(separator)); });
-    em::function("set", +[](std::size_t row, std::size_t column, const std::string& text) { Table().Set(row, column, text); });
-    em::function("insert", +[](std::size_t at, std::size_t count) { Table().Insert(at, count); });
-    em::function("duplicate", +[](std::size_t first, std::size_t count) { Table().Duplicate(first, count); });
-    em::function("remove", +[](std::size_t first, std::size_t count) { Table().Delete(first, count); });
-    em::function("undo", &Undo);
-    em::function("canUndo", +[] { return Table().CanUndo(); });
-    em::function("paste", +[](std::size_t row, std::size_t column, const std::string& text) {
-        return Block(Table().Paste(row, column, text));
-    });
-    em::function("load", &Load);
-    em::function("clear", +[] { Table().Clear(); });
-    em::function("sourcesCsv", +[] { return Bytes(Table().SourcesCsv()); });
-    em::function("summaryCsv", +[] { return Bytes(Table().SummaryCsv()); });
-    em::function("summaryXlsx", +[](const std::string& title) { return Bytes(Table().SummaryXlsx(title)); });
-    em::function("reportsZip", +[] { return Bytes(Table().ReportsZip()); });
-    em::function("report", &Report);
+    RecordReader in(record, size);
+    RecordWriter out;
+    const std::string name = in.Text();
+    const auto call = Calls().find(name);
+    if (call != Calls().end()) {
+        try {
+            call->second(in, out);
+        } catch (const std::out_of_range&) {
+            out = RecordWriter();
+        }
+    }
+    return Answer(out);
 }
+
+}  // extern "C"

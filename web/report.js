@@ -1,67 +1,81 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The report: the file a run writes (offered as korvel.htm, byte for byte the
 // core's) and the report window, which shows the last clean run's report.
-"use strict";
+// The inventory page shows its rows' reports in the same window.
+import {save} from "./save.js";
 
-const KorvelReport = (() => {
-    let fileUrl = null;   // the report file: the last report any run wrote
-    let shownCsv = null;  // the totals of the report on show
+let fileUrl = null;   // the report file: the last report any run wrote
+let shownCsv = null;  // the totals of the report on show
 
-    // Written by every run that completes its arithmetic, shown or not.
-    function writeFile(bytes) {
-        const link = document.getElementById("downloadReport");
-        if (fileUrl !== null) URL.revokeObjectURL(fileUrl);
-        fileUrl = URL.createObjectURL(new Blob([bytes], {type: "text/html"}));
-        link.href = fileUrl;
-        link.removeAttribute("aria-disabled");
+// Written by every run that completes its arithmetic, shown or not.
+export function writeFile(bytes) {
+    const link = document.getElementById("downloadReport");
+    if (fileUrl !== null) URL.revokeObjectURL(fileUrl);
+    fileUrl = URL.createObjectURL(new Blob([bytes], {type: "text/html"}));
+    link.href = fileUrl;
+    link.removeAttribute("aria-disabled");
+}
+
+// Before the report in the copy the window shows: a policy that lets it load
+// nothing, and a tab of its own for every link. The browser parses the copy
+// as it parses the file; the file itself stays as written.
+const DISPLAY_HEAD = "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">" +
+    "<base target=\"_blank\">";
+
+// The report's frame: shown without scripts, links open in a tab of their
+// own. Made with the first report, as a frame costs the page's start as
+// much as the rest of its document.
+function reportFrame() {
+    let frame = document.getElementById("WebBrowser1");
+    if (frame === null) {
+        frame = document.createElement("iframe");
+        frame.id = "WebBrowser1";
+        frame.title = "Отчет";
+        frame.sandbox = "allow-same-origin allow-modals allow-popups allow-popups-to-escape-sandbox";
+        frame.addEventListener("load", loaded);
+        document.getElementById("Form2Client").append(frame);
     }
+    return frame;
+}
 
-    // The copy the window shows: the file's text, with a policy that lets it
-    // load nothing, and every link sent to a tab of its own. The file itself
-    // stays as written.
-    function displayCopy(bytes) {
-        const html = new TextDecoder("windows-1251").decode(bytes);
-        const doc = new DOMParser().parseFromString(html, "text/html");
-        const policy = doc.createElement("meta");
-        policy.httpEquiv = "Content-Security-Policy";
-        policy.content = "default-src 'none'; style-src 'unsafe-inline'";
-        const base = doc.createElement("base");
-        base.target = "_blank";
-        doc.head.prepend(policy, base);
-        // The mail link too: a sandboxed frame may not hand a link to the
-        // mail program itself, a tab of its own may.
-        for (const link of doc.querySelectorAll("a[href]")) link.target = "_blank";
-        return doc.documentElement.outerHTML;
-    }
+// The closing step of a clean run: open the window if it is closed, bring
+// it forward, load the new report.
+export function show(bytes, totalsCsv) {
+    const window2 = document.getElementById("Form2");
+    window2.hidden = false;
+    reportFrame().srcdoc = DISPLAY_HEAD + new TextDecoder("windows-1251").decode(bytes);
+    shownCsv = totalsCsv;
+    window2.scrollIntoView({block: "nearest"});
+}
 
-    // The closing step of a clean run: open the window if it is closed, bring
-    // it forward, load the new report.
-    function show(bytes, totalsCsv) {
-        const window2 = document.getElementById("Form2");
-        window2.hidden = false;
-        document.getElementById("WebBrowser1").srcdoc = displayCopy(bytes);
-        shownCsv = totalsCsv;
-        window2.scrollIntoView({block: "nearest"});
-    }
+function close() {
+    document.getElementById("Form2").hidden = true;
+    document.getElementById("WebBrowser1").removeAttribute("srcdoc");
+    shownCsv = null;
+}
 
-    function close() {
-        document.getElementById("Form2").hidden = true;
-        document.getElementById("WebBrowser1").removeAttribute("srcdoc");
-        shownCsv = null;
-    }
+// Links that name a target of their own go to a tab of their own too (the
+// mail link as well: a sandboxed frame may not hand it to the mail program,
+// a tab may). The report prints at its whole length: the page's print
+// styles give the frame the height of its document.
+function loaded() {
+    const frame = document.getElementById("WebBrowser1");
+    const doc = frame.contentDocument;
+    if (doc === null) return;
+    for (const link of doc.querySelectorAll("a[href]")) link.target = "_blank";
+    frame.style.setProperty("--report-height", `${doc.documentElement.scrollHeight}px`);
+}
 
-    function attach() {
-        document.getElementById("closeReport").addEventListener("click", close);
-        document.getElementById("printReport").addEventListener("click", () =>
-            document.getElementById("WebBrowser1").contentWindow.print());
-        document.getElementById("exportTotals").addEventListener("click", () => {
-            if (shownCsv !== null) KorvelDialogs.save(shownCsv, "text/csv", "korvel.csv");
-        });
-        // Nothing to download until a run has written the report.
-        document.getElementById("downloadReport")?.addEventListener("click", (event) => {
-            if (fileUrl === null) event.preventDefault();
-        });
-    }
+export function attach() {
+    document.getElementById("closeReport").addEventListener("click", close);
+    document.getElementById("printReport").addEventListener("click", () =>
+        document.getElementById("WebBrowser1").contentWindow.print());
+    document.getElementById("exportTotals").addEventListener("click", () => {
+        if (shownCsv !== null) save(shownCsv, "text/csv", "korvel.csv");
+    });
+    // Nothing to download until a run has written the report.
+    document.getElementById("downloadReport")?.addEventListener("click", (event) => {
+        if (fileUrl === null) event.preventDefault();
+    });
+}
 
-    return {attach, writeFile, show};
-})();

@@ -26,6 +26,9 @@ cleanup() {  # the program first, the display last
     rm -rf "$work"
 }
 trap cleanup EXIT
+# Everything started here keeps its files in the work folder: openbox its
+# cache, korvel its report file.
+export HOME="$work" XDG_CONFIG_HOME="$work/config" XDG_CACHE_HOME="$work/cache" XDG_DATA_HOME="$work/data"
 
 # wait_for SECONDS COMMAND...: until COMMAND succeeds, or fail.
 wait_for() {
@@ -45,8 +48,7 @@ openbox >/dev/null 2>&1 &
 pids+=($!)
 wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
 
-# The report file goes to the home folder; nothing of the user's is touched.
-HOME="$work" XDG_CONFIG_HOME="$work/config" "$program" &
+"$program" &
 korvel=$!
 pids+=($korvel)
 

@@ -15,6 +15,7 @@
 #include "calc/number_rules.h"
 #include "platform/report_export.h"
 #include "platform/web_browser.h"
+#include "platform/xlsx_module.h"
 #include "support/worked_example.h"
 #include "support/xlsx_cells.h"
 #include "support/zip_entry.h"
@@ -148,6 +149,9 @@ class ReportExportTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // The XLSX export's module as this build made it.
+    void initTestCase() { korvel::SetModuleFolder(KORVEL_MODULE_DIR); }
+
     void totalsCsv_data() {
         QTest::addColumn<QString>("brand");
         QTest::addColumn<QString>("consumption");

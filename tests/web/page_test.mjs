@@ -8,10 +8,11 @@ import {join} from "node:path";
 import {after, before, test} from "node:test";
 import {pathToFileURL} from "node:url";
 
-import {downloadFile, launchChromium, pageWithLocale} from "../../web/chromium.mjs";
+import {accessibilityFindings, downloadFile, launchChromium, pageWithLocale} from "../../web/chromium.mjs";
 import {serveFolder} from "../../web/serve.mjs";
 
 const SITE = process.env.KORVEL_SITE;
+const SINGLE = process.env.KORVEL_SINGLE;
 const GOLDEN = new URL("../report/golden/", import.meta.url);
 const FAILED = "Ошибка в исх. данных";
 
@@ -20,7 +21,7 @@ let server;
 let downloads;
 
 before(async () => {
-    assert.ok(SITE, "KORVEL_SITE must name the built site folder");
+    assert.ok(SITE && SINGLE, "KORVEL_SITE and KORVEL_SINGLE must name the built site folder and one-file page");
     server = await serveFolder(SITE);
     chromium = await launchChromium();
     downloads = await mkdtemp(join(tmpdir(), "korvel-downloads-"));
@@ -32,9 +33,15 @@ after(async () => {
     if (downloads) await rm(downloads, {recursive: true, force: true});
 });
 
-async function openPage(locale, fromFile = false) {
+// from: "http", "file" (the site's index.html) or "single" (the one-file page, from disk).
+async function openPage(locale, from = "http", viewport = {width: 1366, height: 768}) {
     const page = await pageWithLocale(chromium.browser, locale);
-    const address = fromFile ? pathToFileURL(join(SITE, "index.html")).href : `http://127.0.0.1:${server.address().port}/`;
+    await page.setViewport(viewport);
+    const address = {
+        http: `http://127.0.0.1:${server.address().port}/`,
+        file: pathToFileURL(join(SITE, "index.html")).href,
+        single: pathToFileURL(SINGLE).href,
+    }[from];
     await page.goto(address);
     await page.waitForFunction(() => performance.getEntriesByName("korvel-ready").length > 0);
     return page;
@@ -75,21 +82,40 @@ const download = (page, selector = "#downloadReport") => downloadFile(chromium.b
 
 const shownReport = (page) => page.$eval("#WebBrowser1", (frame) => frame.contentDocument?.body?.textContent ?? "");
 
+// A click on Command1 of a run that shows its report, once the report has
+// loaded (the frame comes with the first report).
+async function runToReport(page) {
+    const loaded = page.evaluate(() => new Promise((resolve) => {
+        const seen = (event) => {
+            if (event.target.id !== "WebBrowser1" || event.target.contentDocument?.URL !== "about:srcdoc") return;
+            document.removeEventListener("load", seen, true);
+            resolve();
+        };
+        document.addEventListener("load", seen, true);
+    }));
+    await page.click("#Command1");
+    await loaded;
+}
+
 test("the worked example gives the golden report in both separators and modes", async () => {
     const cases = [
         {golden: "worked_daily_comma.htm", locale: "ru-RU", separator: ",", perYear: false, text5: "0,9", text6: "4500"},
         {golden: "worked_daily_stop.htm", locale: "en-US", separator: ".", perYear: false, text5: "0.9", text6: "4500"},
         {golden: "worked_per_year_comma.htm", locale: "ru", separator: ",", perYear: true, text5: "330", text6: "1807200"},
-        // Opened from a file, as from a file share.
+        // Opened from disk, as from a file share: the site's page and the one-file page.
         {golden: "worked_per_year_stop.htm", locale: "en-GB", separator: ".", perYear: true, text5: "330", text6: "1807200",
-         fromFile: true},
+         from: "file"},
+        {golden: "worked_daily_comma.htm", locale: "ru-RU", separator: ",", perYear: false, text5: "0,9", text6: "4500",
+         from: "single"},
     ];
     for (const c of cases) {
-        const page = await openPage(c.locale, c.fromFile);
-        assert.equal(await value(page, "decimalSeparator"), c.separator, c.locale);
+        const page = await openPage(c.locale, c.from);
+        // Set from the browser's language once the form is up.
+        await page.waitForFunction((separator) => document.getElementById("decimalSeparator").value === separator,
+                                   {timeout: 5000}, c.separator);
         await page.select("#Combo1", "УОНИ 13/45");
         if (c.perYear) await page.click("#Check1");
-        await page.click("#Command1");
+        await runToReport(page);
         assert.ok(await noBoxOpen(page), c.golden);
         assert.ok(await shown(page, "Form2"), c.golden);
         assert.match(await shownReport(page), /Источник выброса {2}- {2}__________/);
@@ -116,7 +142,7 @@ test("validation messages come in boxes, and a failed run writes its report but 
     assert.ok(!(await shown(page, "Form2")));
 
     await page.select("#Combo1", "УОНИ 13/45");
-    await page.click("#Command1");
+    await runToReport(page);
     assert.match(await shownReport(page), /Участок работает 365 дн\. в год/);
     await type(page, "Text4", "400");
     await page.click("#Command1");
@@ -189,11 +215,12 @@ test("the shown report runs nothing, loads nothing and opens its links in a new 
     const probe = `http://127.0.0.1:${server.address().port}/probe.png`;
     await type(page, "Text7", `<img src="${probe}"><script>parent.document.title = "ran"</script>`);
     await page.select("#Combo1", "УОНИ 13/45");
-    await page.click("#Command1");
-    await page.waitForFunction(() => document.getElementById("WebBrowser1").contentDocument?.querySelector("img"));
+    await runToReport(page);
+    // The report's own site link names target="_self".
     const links = await page.$eval("#WebBrowser1", (frame) =>
         [...frame.contentDocument.querySelectorAll("a[href]")].map((a) => a.target));
     assert.deepEqual(links, ["_blank", "_blank"]);
+    assert.ok(await page.$eval("#WebBrowser1", (frame) => frame.contentDocument.querySelector("img") !== null));
     assert.notEqual(await page.title(), "ran");
     assert.deepEqual(loaded.filter((url) => url.includes("probe")), []);
     await page.close();
@@ -205,4 +232,91 @@ test("every caption fits its box", async () => {
         controls.filter((c) => c.scrollWidth > c.clientWidth || c.scrollHeight > c.clientHeight).map((c) => c.id));
     assert.deepEqual(overflowing, []);
     await page.close();
+});
+
+// Document coordinates of every control of the input window.
+const places = (page) => page.$$eval("#Form1 .control", (controls) => controls.filter((c) => !c.hidden).map((c) => {
+    const box = c.getBoundingClientRect();
+    return `${c.id} ${box.x + scrollX} ${box.y + scrollY}`;
+}));
+
+test("the input window never moves when the report opens, is refilled or closes, at any width", async () => {
+    for (const viewport of [{width: 1920, height: 1080}, {width: 1280, height: 800}, {width: 800, height: 600},
+                            {width: 375, height: 667}]) {
+        const page = await openPage("ru-RU", "http", viewport);
+        const start = await places(page);
+        await page.select("#Combo1", "УОНИ 13/45");
+        await runToReport(page);
+        assert.deepEqual(await places(page), start, `opened, ${viewport.width} px`);
+        await runToReport(page);
+        assert.deepEqual(await places(page), start, `refilled, ${viewport.width} px`);
+        await page.click("#closeReport");
+        assert.deepEqual(await places(page), start, `closed, ${viewport.width} px`);
+        await page.close();
+    }
+});
+
+test("on a 375×667 screen every control of both windows can be scrolled to and hit", async () => {
+    const page = await openPage("ru-RU", "http", {width: 375, height: 667});
+    await page.select("#Combo1", "УОНИ 13/45");
+    await runToReport(page);
+    const missed = () => page.$$eval("#Form1 :is(input, select, button, a), #Form2 button", (controls) =>
+        controls.filter((c) => c.checkVisibility()).filter((c) => {
+            c.scrollIntoView({block: "center", inline: "center"});
+            const box = c.getBoundingClientRect();
+            const hit = document.elementFromPoint(box.x + box.width / 2, box.y + box.height / 2);
+            return hit === null || !c.contains(hit);
+        }).map((c) => c.id));
+    assert.deepEqual(await missed(), []);
+    await page.click("#Check1");
+    assert.deepEqual(await missed(), []);
+    await page.close();
+});
+
+test("the browser's own print gives the shown report alone, as many pages as the report itself", async () => {
+    const pages = async (page) => Buffer.from(await page.pdf({format: "A4"})).toString("latin1").match(/\/Type\s*\/Page\b/g).length;
+    const page = await openPage("ru-RU");
+    assert.equal(await pages(page), 1);
+    await page.select("#Combo1", "УОНИ 13/45");
+    await runToReport(page);
+    const alone = await chromium.browser.newPage();
+    const golden = await readFile(new URL("worked_daily_comma.htm", GOLDEN));
+    await alone.setContent(new TextDecoder("windows-1251").decode(golden));
+    const reportPages = await pages(alone);
+    assert.ok(reportPages > 1);
+    assert.equal(await pages(page), reportPages);
+    await alone.close();
+    await page.close();
+});
+
+test("accessibility: axe finds nothing above minor; every field has a name of its own; without scripts the page says so", async () => {
+    const page = await openPage("ru-RU");
+    const findings = () => accessibilityFindings(page);
+    assert.deepEqual(await findings(), [], "the form");
+    await page.select("#Combo1", "УОНИ 13/45");
+    await runToReport(page);
+    assert.deepEqual(await findings(), [], "the report panel");
+    await type(page, "Text4", "400");
+    await page.click("#Command1");
+    await page.waitForSelector("#messageBox[open]");
+    assert.deepEqual(await findings(), [], "a message box");
+    await closeBox(page);
+
+    const named = [];
+    const walk = (node) => {
+        if (["textbox", "combobox", "checkbox"].includes(node.role)) named.push(node.name);
+        for (const child of node.children ?? []) walk(child);
+    };
+    walk(await page.accessibility.snapshot({interestingOnly: false}));
+    assert.ok(named.length >= 9 && named.every((name) => name !== ""), named.join(" | "));
+    assert.equal(new Set(named).size, named.length, named.join(" | "));
+    await page.close();
+
+    const noScripts = await chromium.browser.newPage();
+    await noScripts.setJavaScriptEnabled(false);
+    await noScripts.goto(`http://127.0.0.1:${server.address().port}/`);
+    const text = await noScripts.$eval("#Form1", (form) => form.innerText);
+    assert.match(text, /нужен JavaScript/);
+    assert.doesNotMatch(text, /Загрузка/);
+    await noScripts.close();
 });

@@ -6,14 +6,18 @@
 # machine that reaches only the package archive cannot. apt checks the
 # checksums; the versions are those of the release the machine runs.
 #
-#   web/deps/fetch-sources.sh DIR
+#   web/deps/fetch-sources.sh [--check] DIR
+# With --check it only tells whether all are there (exit status 0).
 set -euo pipefail
+check=false
+[ "$1" = --check ] && { check=true; shift; }
 dir=$1
 packages=(zlib libxlsxwriter expat)
 
 missing=()
 for p in "${packages[@]}"; do [ -d "$dir/$p" ] || missing+=("$p"); done
 [ ${#missing[@]} -eq 0 ] && exit 0
+$check && exit 1
 
 sudo=()
 [ "$(id -u)" -ne 0 ] && sudo=(sudo)
