@@ -12,7 +12,8 @@
 //     web/NAME.css with its imports; its content security policy names them
 //     by their hashes. --part puts PART.html into the empty element ID and
 //     PART.css after the style sheet. --single also writes FILE: the same page in one file,
-//     its icon and modules inside it too, loading nothing.
+//     its icon and modules inside it too, loading nothing, without the links
+//     marked data-site-only.
 //
 // The output depends only on the input: a package built twice is the same.
 import {createHash} from "node:crypto";
@@ -110,6 +111,8 @@ async function inlinePage(html, script, style, {modules, icon} = {}) {
         page = replaceOnce(page, /<link rel="icon" href="[^"]*">/,
                            `<link rel="icon" href="data:image/png;base64,${icon.toString("base64")}">`, "icon");
         page = page.replace(/<link rel="preload"[^>]*>\n/g, "");  // the modules are inside
+        // Links to the site's other pages, which a file handed round has not beside it.
+        page = page.replace(/^ *<a [^>]*data-site-only[^>]*>[^<]*<\/a>\n/gm, "");
         for (const [name, glue] of modules) {
             const wasm = await readFile(join(dirname(glue), `${name}.wasm`));
             blocks.push(`<script type="application/octet-stream" id="wasm:${name}">${wasm.toString("base64")}</script>\n`);
