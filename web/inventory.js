@@ -5,7 +5,7 @@
 import createInventory from "korvel-inventory";
 
 import {tableCalls} from "./inventory-table.js";
-import {attachMessageBox, showBox} from "./message-box.js";
+import {ask, attachMessageBox, showBox} from "./message-box.js";
 import * as reportWindow from "./report.js";
 import {save} from "./save.js";
 import {languageSeparator} from "./separator.js";
@@ -108,8 +108,8 @@ async function importFile(input) {
     const bytes = new Uint8Array(await file.arrayBuffer());
     let append = false;
     if (core.counts().sources > 0) {
-        const choice = await showBox(`В таблице уже есть источники. Заменить их строками файла «${file.name}» или добавить строки в конец?`,
-            false, [["replace", "Заменить"], ["append", "Добавить"], ["cancel", "Отмена"]]);
+        const choice = await ask(`В таблице уже есть источники. Заменить их строками файла «${file.name}» или добавить строки в конец?`,
+            [["replace", "Заменить"], ["append", "Добавить"], ["cancel", "Отмена"]]);
         if (choice !== "replace" && choice !== "append") return;
         append = choice === "append";
     }
@@ -204,7 +204,7 @@ function buttons() {
     }));
     on("showRowReport", () => showReport(sheet.activeRow()));
     on("clearInventory", async () => {
-        const choice = await showBox(`Удалить все строки перечня «${name}»? Это нельзя отменить.`, false,
+        const choice = await ask(`Удалить все строки перечня «${name}»? Это нельзя отменить.`,
             [["clear", "Очистить"], ["cancel", "Отмена"]]);
         if (choice !== "clear") return;
         core.clear();

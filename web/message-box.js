@@ -4,29 +4,35 @@
 
 export function attachMessageBox() {
     document.getElementById("messageOk").addEventListener("click", () =>
-        document.getElementById("messageBox").close("ok"));
+        document.getElementById("messageBox").close());
 }
 
-// Resolves when the box is closed: to the value of the button pressed, or
-// null when it is dismissed with Escape. `choices`, [value, caption] pairs,
-// take the place of the OK button until the box closes.
-export function showBox(text, isError, choices = null) {
+// Resolves when the box is closed.
+export function showBox(text, isError) {
     const box = document.getElementById("messageBox");
     document.getElementById("messageText").textContent = text;
     box.classList.toggle("error", isError);
+    box.showModal();
+    return new Promise((resolve) => box.addEventListener("close", resolve, {once: true}));
+}
+
+// A question: `choices`, [value, caption] pairs, take the place of the OK
+// button until the box closes. Resolves to the value of the button pressed,
+// or null when the box is dismissed with Escape.
+export function ask(text, choices) {
+    const box = document.getElementById("messageBox");
     const buttons = box.querySelector(".buttons");
     const ok = buttons.firstElementChild;
-    if (choices !== null) {
-        buttons.replaceChildren(...choices.map(([value, caption]) => {
-            const button = document.createElement("button");
-            button.type = "button";
-            button.textContent = caption;
-            button.addEventListener("click", () => box.close(value));
-            return button;
-        }));
-        box.addEventListener("close", () => buttons.replaceChildren(ok), {once: true});
-    }
+    buttons.replaceChildren(...choices.map(([value, caption]) => {
+        const button = document.createElement("button");
+        button.type = "button";
+        button.textContent = caption;
+        button.addEventListener("click", () => box.close(value));
+        return button;
+    }));
     box.returnValue = "";
-    box.showModal();
-    return new Promise((resolve) => box.addEventListener("close", () => resolve(box.returnValue || null), {once: true}));
+    return showBox(text, false).then(() => {
+        buttons.replaceChildren(ok);
+        return box.returnValue || null;
+    });
 }
