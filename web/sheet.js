@@ -35,8 +35,8 @@ function buildColumns(names) {
         ["Минут", 52], ["Рабочих дней", 62], ["Часов в год", 70],
     ];
     columns = inputs.map(([label, width], i) => ({label, title: names.inputs[i], width, kind: "input"}));
-    columns.push({label: "b, кг/сут", title: "daily_consumption_kg", width: 86, kind: "result"});
-    columns.push({label: "t, с", title: "welding_time_s", width: 86, kind: "result"});
+    columns.push({label: "b, кг/сут", title: "daily_consumption_kg", width: 136, kind: "result"});
+    columns.push({label: "t, с", title: "welding_time_s", width: 136, kind: "result"});
     columns.push({label: "Состояние", title: "status", width: 180, kind: "result"});
     for (const [code, name] of names.substances) {
         columns.push({label: `G ${code}`, title: `${name}: максимально разовый выброс, г/с`, width: 92, kind: "g"});
