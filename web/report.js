@@ -18,7 +18,9 @@ export function writeFile(bytes) {
 
 // Before the report in the copy the window shows: a policy that lets it load
 // nothing, and a tab of its own for every link. The browser parses the copy
-// as it parses the file; the file itself stays as written.
+// as it parses the file, into a document of the frame's own: written, not a
+// srcdoc, which is never in quirks mode, while the file (no doctype) is and
+// its tables' type depends on it. The file itself stays as written.
 const DISPLAY_HEAD = "<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none'; style-src 'unsafe-inline'\">" +
     "<base target=\"_blank\">";
 
@@ -38,19 +40,39 @@ function reportFrame() {
     return frame;
 }
 
+// A report is one piece; a long one (markup typed into the source name) goes
+// in pieces with a pause between them, so that the page answers while the
+// browser parses it. A newer copy stops an older one still being written.
+const PIECE = 16384;
+let copies = 0;
+
+async function showCopy(html) {
+    const copy = ++copies;
+    const doc = reportFrame().contentDocument;
+    doc.open();
+    for (let at = 0; at < html.length; at += PIECE) {
+        if (at > 0) {
+            await new Promise((resolve) => setTimeout(resolve));
+            if (copy !== copies) return;
+        }
+        doc.write(html.slice(at, at + PIECE));
+    }
+    doc.close();
+}
+
 // The closing step of a clean run: open the window if it is closed, bring
 // it forward, load the new report.
 export function show(bytes, totalsCsv) {
     const window2 = document.getElementById("Form2");
     window2.hidden = false;
-    reportFrame().srcdoc = DISPLAY_HEAD + new TextDecoder("windows-1251").decode(bytes);
+    showCopy(DISPLAY_HEAD + new TextDecoder("windows-1251").decode(bytes));
     shownCsv = totalsCsv;
     window2.scrollIntoView({block: "nearest"});
 }
 
 function close() {
     document.getElementById("Form2").hidden = true;
-    document.getElementById("WebBrowser1").removeAttribute("srcdoc");
+    showCopy("");
     shownCsv = null;
 }
 

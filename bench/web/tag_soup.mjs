@@ -27,7 +27,7 @@ try {
         const shown = page.evaluate(() => new Promise((resolve) => {
             const start = performance.now();
             document.addEventListener("load", (event) => {
-                if (event.target.contentDocument?.URL === "about:srcdoc") resolve(performance.now() - start);
+                if (event.target.contentDocument?.title !== "") resolve(performance.now() - start);
             }, true);
             document.getElementById("Command1").click();
         }));
