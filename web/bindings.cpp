@@ -42,7 +42,7 @@ EMSCRIPTEN_KEEPALIVE const char* korvel_calculate(const char* typed, std::size_t
         Calculate(form1::ReadInputs(value, [&](const form1::ControlLayout& c) { return value(c) == "1"; }), sep);
 
     RecordWriter out;
-    out.Text(std::to_string(static_cast<int>(outcome.messages.size())));
+    out.Number(outcome.messages.size());
     for (const std::string_view message : outcome.messages) out.Text(message);
     out.Optional(outcome.dailyConsumptionText).Optional(outcome.weldingSecondsText);
     out.Optional(outcome.failure ? std::optional(ErrorText(*outcome.failure)) : std::nullopt);
