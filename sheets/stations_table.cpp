@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <system_error>
 
+#include "report/atomic_file.h"
 #include "sheets/csv.h"
 
 namespace korvel {
@@ -54,7 +54,7 @@ std::ifstream OpenInput(const fs::path& path) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) throw StationsError("«" + path.string() + "» - папка, а не файл");
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw StationsError("не удается открыть файл «" + path.string() + "»: " + std::strerror(errno));
+    if (!in) throw StationsError("не удается открыть файл «" + path.string() + "»: " + SystemErrorText(errno));
     return in;
 }
 
