@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "sheets/zip_archive.h"
@@ -230,6 +231,32 @@ private:
     std::vector<bool> current_;
 };
 
+// A cell's text by its type (a shared string, an inline string or a value as
+// written), and whether it is a number.
+std::pair<std::string, bool> CellText(const std::string& type, std::string& value, std::string& inlineText,
+                                      const std::vector<std::string>& strings) {
+    if (type == "s") {
+        std::size_t index = strings.size();
+        try {
+            index = std::stoul(value);
+        } catch (const std::exception&) {
+        }
+        if (index >= strings.size()) throw WorkbookError("ссылка на несуществующую строку «" + value + "»");
+        return {strings[index], false};
+    }
+    if (type == "inlineStr") return {std::move(inlineText), false};
+    return {std::move(value), type.empty() || type == "n"};
+}
+
+void SetCell(SheetRow& row, std::size_t column, std::pair<std::string, bool> cell) {
+    if (column >= row.cells.size()) {
+        row.cells.resize(column + 1);
+        row.numbers.resize(column + 1);
+    }
+    row.numbers[column] = cell.second && !cell.first.empty();
+    row.cells[column] = std::move(cell.first);
+}
+
 std::vector<SheetRow> SheetRows(Workbook& book, const std::string& part, const std::vector<std::string>& strings) {
     std::vector<SheetRow> rows;
     std::string type, value, inline_;
@@ -270,34 +297,14 @@ std::vector<SheetRow> SheetRows(Workbook& book, const std::string& part, const s
         if (name == "v") inValue = false;
         if (name == "is") inInline = false;
         if (name == "rPh") --phonetic;
-        if (name != "c") return;
-        std::string text;
-        bool number = false;
-        if (type == "s") {
-            std::size_t index = strings.size();
-            try {
-                index = std::stoul(value);
-            } catch (const std::exception&) {
-            }
-            if (index >= strings.size()) throw WorkbookError("ссылка на несуществующую строку «" + value + "»");
-            text = strings[index];
-        } else if (type == "inlineStr") {
-            text = std::move(inline_);
-        } else {
-            text = std::move(value);
-            number = type.empty() || type == "n";
-        }
-        SheetRow& row = rows.back();
-        const auto at = static_cast<std::size_t>(column);
-        if (at >= row.cells.size()) {
-            row.cells.resize(at + 1);
-            row.numbers.resize(at + 1);
-        }
-        row.cells[at] = std::move(text);
-        row.numbers[at] = number && !row.cells[at].empty();
+        if (name == "c") SetCell(rows.back(), static_cast<std::size_t>(column), CellText(type, value, inline_, strings));
     };
     ParseXml(book.Part(part), part, handlers);
     return rows;
+}
+
+StationsError Unreadable(std::string_view name, std::string_view why) {
+    return StationsError(std::string(name) + ": не читается как книга XLSX: " + std::string(why));
 }
 
 }  // namespace
@@ -323,11 +330,11 @@ std::unique_ptr<RecordSource> XlsxRecords(std::string_view bytes, std::string_vi
         const std::vector<std::string> strings = SharedStrings(book, rels.OfType("/sharedStrings"));
         return std::make_unique<SheetRecords>(SheetRows(book, sheet->second, strings));
     } catch (const ZipError& error) {
-        throw StationsError(std::string(name) + ": не читается как книга XLSX: " + error.what());
+        throw Unreadable(name, error.what());
     } catch (const WorkbookError& error) {
-        throw StationsError(std::string(name) + ": не читается как книга XLSX: " + error.what());
+        throw Unreadable(name, error.what());
     } catch (const std::logic_error&) {  // a row number that is no number
-        throw StationsError(std::string(name) + ": не читается как книга XLSX: неверный номер строки");
+        throw Unreadable(name, "неверный номер строки");
     }
 }
 
