@@ -230,23 +230,34 @@ bool TakesAlign(GumboTag tag) {
     }
 }
 
-// The style of `element`'s content, from its parent's: the browser's default
-// style sheet and the presentational attributes of the old markup.
-Style ChildStyle(const Style& parent, const GumboElement& element, bool quirks) {
-    Style s = parent;
-    const GumboTag tag = element.tag;
-    enum class Size { Inherited, Keyword, Factor } size = Size::Inherited;
+// How an element sets its content's size: as its parent's, to a keyword
+// (a legacy font size, a quirks-mode table), or as a factor of the parent's.
+struct SizeChange {
+    enum class Kind { Inherited, Keyword, Factor } kind = Kind::Inherited;
     int keyword = kMedium;
     double factor = 1;
-    if (tag == GUMBO_TAG_TABLE) {
-        s.align.clear();
-        if (quirks) {  // old documents' tables start afresh, but for the family
-            s.weight = 400;
-            s.italic = false;
-            s.colour.clear();
-            size = Size::Keyword;
+};
+
+// <font face size color>.
+void ApplyFont(Style& s, const GumboElement& element, SizeChange& size) {
+    if (const auto face = Attribute(element, "face")) {
+        std::vector<std::string> families = FamilyList(*face);
+        if (!families.empty()) s.families = std::move(families);
+    }
+    if (const auto value = Attribute(element, "size")) {
+        if (const std::optional<int> legacy = LegacyFontSize(*value)) {
+            size.kind = SizeChange::Kind::Keyword;
+            size.keyword = *legacy;
         }
     }
+    if (const auto colour = Attribute(element, "color")) {
+        if (std::string c = LegacyColour(*colour); !c.empty()) s.colour = std::move(c);
+    }
+}
+
+// The browser's default style sheet for `tag`, <font> and <a href>.
+void ApplyTag(Style& s, const GumboElement& element, SizeChange& size) {
+    const GumboTag tag = element.tag;
     switch (tag) {
         case GUMBO_TAG_TT:
         case GUMBO_TAG_CODE:
@@ -285,13 +296,13 @@ Style ChildStyle(const Style& parent, const GumboElement& element, bool quirks) 
         case GUMBO_TAG_SMALL:
         case GUMBO_TAG_SUB:
         case GUMBO_TAG_SUP:
-            size = Size::Factor;
-            factor = 1 / kSizeStep;
+            size.kind = SizeChange::Kind::Factor;
+            size.factor = 1 / kSizeStep;
             if (tag != GUMBO_TAG_SMALL) s.shift = tag == GUMBO_TAG_SUP ? 1 : -1;
             break;
         case GUMBO_TAG_BIG:
-            size = Size::Factor;
-            factor = kSizeStep;
+            size.kind = SizeChange::Kind::Factor;
+            size.factor = kSizeStep;
             break;
         case GUMBO_TAG_CENTER:
             s.align = "center";
@@ -304,19 +315,7 @@ Style ChildStyle(const Style& parent, const GumboElement& element, bool quirks) 
             }
             break;
         case GUMBO_TAG_FONT:
-            if (const auto face = Attribute(element, "face")) {
-                std::vector<std::string> families = FamilyList(*face);
-                if (!families.empty()) s.families = std::move(families);
-            }
-            if (const auto value = Attribute(element, "size")) {
-                if (const std::optional<int> legacy = LegacyFontSize(*value)) {
-                    size = Size::Keyword;
-                    keyword = *legacy;
-                }
-            }
-            if (const auto colour = Attribute(element, "color")) {
-                if (std::string c = LegacyColour(*colour); !c.empty()) s.colour = std::move(c);
-            }
+            ApplyFont(s, element, size);
             break;
         default:
             break;
@@ -324,25 +323,23 @@ Style ChildStyle(const Style& parent, const GumboElement& element, bool quirks) 
     if (IsHeading(tag)) {
         static constexpr std::array<double, 6> kHeadingSizes{2.0, 1.5, 1.17, 1.0, 0.83, 0.67};
         s.weight = 700;
-        size = Size::Factor;
-        factor = kHeadingSizes[static_cast<std::size_t>(tag - GUMBO_TAG_H1)];
+        size.kind = SizeChange::Kind::Factor;
+        size.factor = kHeadingSizes[static_cast<std::size_t>(tag - GUMBO_TAG_H1)];
     }
-    if (tag == GUMBO_TAG_TH) s.align = "center";
-    if (TakesAlign(tag)) {
-        if (const auto align = Attribute(element, "align")) {
-            if (std::string a = Alignment(*align); !a.empty()) s.align = std::move(a);
-        }
-    }
-    switch (size) {
-        case Size::Keyword:
-            s.keyword = keyword;
-            s.px = KeywordPixels(keyword, s.Monospace(), quirks);
+}
+
+// The content's size in pixels (and keyword, while it has one).
+void ApplySize(Style& s, const Style& parent, const SizeChange& size, bool quirks) {
+    switch (size.kind) {
+        case SizeChange::Kind::Keyword:
+            s.keyword = size.keyword;
+            s.px = KeywordPixels(size.keyword, s.Monospace(), quirks);
             break;
-        case Size::Factor:
+        case SizeChange::Kind::Factor:
             s.keyword = -1;
-            s.px = parent.px * factor;
+            s.px = parent.px * size.factor;
             break;
-        case Size::Inherited:
+        case SizeChange::Kind::Inherited:
             // A change between monospace and other families rescales an
             // inherited size: by its keyword, or by the ratio of the defaults.
             if (s.Monospace() != parent.Monospace()) {
@@ -353,6 +350,31 @@ Style ChildStyle(const Style& parent, const GumboElement& element, bool quirks) 
             }
             break;
     }
+}
+
+// The style of `element`'s content, from its parent's: the browser's default
+// style sheet and the presentational attributes of the old markup.
+Style ChildStyle(const Style& parent, const GumboElement& element, bool quirks) {
+    Style s = parent;
+    const GumboTag tag = element.tag;
+    SizeChange size;
+    if (tag == GUMBO_TAG_TABLE) {
+        s.align.clear();
+        if (quirks) {  // old documents' tables start afresh, but for the family
+            s.weight = 400;
+            s.italic = false;
+            s.colour.clear();
+            size.kind = SizeChange::Kind::Keyword;
+        }
+    }
+    ApplyTag(s, element, size);
+    if (tag == GUMBO_TAG_TH) s.align = "center";
+    if (TakesAlign(tag)) {
+        if (const auto align = Attribute(element, "align")) {
+            if (std::string a = Alignment(*align); !a.empty()) s.align = std::move(a);
+        }
+    }
+    ApplySize(s, parent, size, quirks);
     return s;
 }
 
