@@ -8,12 +8,13 @@ const ROW_HEIGHT = 21;  // px, borders included: every row is one line
 const SPARE_ROWS = 4;   // rendered above and below the view; scrolling moves rows rather than drawing all anew
 const INPUTS = 7;       // editable columns, in the core's order
 const BRAND = 1;
+const STATUS = INPUTS + 2;  // after b and t
 const NUMBER_WIDTH = 48;  // px, the row numbers' column
 const ACTIVE_ID = "activeCell";
 
 let core = null;
 let onChange = () => {};
-let columns = [];   // {label, title, width, kind: "input"|"result"|"g"|"m"}
+let columns = [];   // {label, title, width, kind: "input"|"result"|"g"|"m", substance: index for "m"}
 let brands = [];
 let first = 0;      // the row of the first <tr> of the <tbody>
 let stale = true;   // rows changed wholesale: every <tr> and the totals drawn again
@@ -38,10 +39,15 @@ function buildColumns(names) {
     columns.push({label: "b, кг/сут", title: "daily_consumption_kg", width: 136, kind: "result"});
     columns.push({label: "t, с", title: "welding_time_s", width: 136, kind: "result"});
     columns.push({label: "Состояние", title: "status", width: 180, kind: "result"});
-    for (const [code, name] of names.substances) {
+    names.substances.forEach(([code, name], substance) => {
         columns.push({label: `G ${code}`, title: `${name}: максимально разовый выброс, г/с`, width: 92, kind: "g"});
-        columns.push({label: `M ${code}`, title: `${name}: валовый выброс, т/год`, width: 92, kind: "m"});
-    }
+        columns.push({label: `M ${code}`, title: `${name}: валовый выброс, т/год`, width: 92, kind: "m", substance});
+    });
+}
+
+// A column's cells: its kind, its place, and whether it stays at the left.
+function cellClass(column, i) {
+    return `${column.kind} col${i}${i <= BRAND ? " fixed" : ""}`;
 }
 
 // The header, and the width the fixed layout needs.
@@ -58,7 +64,7 @@ function buildHead() {
         th.textContent = c.label;
         th.title = c.title;
         th.style.width = `${c.width}px`;
-        th.className = `${c.kind} col${i}${i <= BRAND ? " fixed" : ""}`;
+        th.className = cellClass(c, i);
         row.append(th);
     });
     table.tHead.replaceChildren(row);
@@ -79,7 +85,7 @@ function newRow() {
     tr.append(th);
     columns.forEach((c, i) => {
         const td = document.createElement("td");
-        td.className = `${c.kind} col${i}${i <= BRAND ? " fixed" : ""}`;
+        td.className = cellClass(c, i);
         tr.append(td);
     });
     return tr;
@@ -102,7 +108,7 @@ function fill(tr, row, texts) {
         const cell = tr.cells[c + 1];
         if (editing && cell.firstChild === editing.element) continue;
         setText(cell, texts[c + 1]);
-        if (c === 9 && cell.title !== texts[c + 1]) cell.title = texts[c + 1];
+        if (c === STATUS && cell.title !== texts[c + 1]) cell.title = texts[c + 1];
     }
 }
 
@@ -156,10 +162,7 @@ function renderTotals() {
     const totals = core.totals();
     const tr = foot.rows[0] ?? foot.appendChild(newRow());
     setText(tr.cells[0], "итого");
-    for (let c = 0; c < columns.length; ++c) {
-        const m = columns[c].kind === "m" ? (c - 10) / 2 : -1;
-        setText(tr.cells[c + 1], m >= 0 ? totals[Math.floor(m)] : "");
-    }
+    columns.forEach((c, i) => setText(tr.cells[i + 1], c.kind === "m" ? totals[c.substance] : ""));
 }
 
 // One row again, after its edit, and the totals.
@@ -337,13 +340,16 @@ function editorKeys(event) {
     }
 }
 
+// A move past the last row adds a row.
+function appendRow() {
+    core.insert(size(), 1);
+    stale = true;
+    onChange();
+}
+
 // Enter: the next row; past the last one a new row is added.
 function moveDown(by) {
-    if (by > 0 && active.row + 1 >= size()) {
-        core.insert(size(), 1);
-        stale = true;
-        onChange();
-    }
+    if (by > 0 && active.row + 1 >= size()) appendRow();
     moveTo(active.row + by, active.column);
 }
 
@@ -359,11 +365,7 @@ function step(by) {
         --row;
     }
     if (row < 0) return;
-    if (row >= size()) {
-        core.insert(size(), 1);
-        stale = true;
-        onChange();
-    }
+    if (row >= size()) appendRow();
     moveTo(row, column);
 }
 
