@@ -164,7 +164,7 @@ test("a block pasted from a spreadsheet lands from the focused cell on, and the 
     const page = await openInventory();
     await importInto(page, EXAMPLE, ",");
     await page.click("#sourcesTable tbody tr[data-row='3'] td.col2");
-    // Two rows of three cells from the consumption column on; the second runs past the last row.
+    // Two rows of three cells from the consumption column on, the second into the last row.
     await page.evaluate(() => {
         const data = new DataTransfer();
         data.setData("text/plain", "10\t1\t30\r\n\"2\"\"0\"\t2\t0\r\n");
