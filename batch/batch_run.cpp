@@ -14,6 +14,7 @@
 #include "sheets/stations_table.h"
 #include "sheets/summary.h"
 #include "report/atomic_file.h"
+#include "report/system_error_text.h"
 #include "report/report_document.h"
 #include "report/report_file.h"
 #include "sheets/xlsx.h"

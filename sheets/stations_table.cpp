@@ -5,7 +5,7 @@
 #include <cerrno>
 #include <system_error>
 
-#include "report/atomic_file.h"
+#include "report/system_error_text.h"
 #include "sheets/csv.h"
 
 namespace korvel {

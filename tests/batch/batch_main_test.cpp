@@ -21,6 +21,7 @@
 #include "sheets/csv_reader.h"
 #include "report/file_names.h"
 #include "calc/closing_step.h"
+#include "calc/number_rules.h"
 #include "report/report_document.h"
 #include "support/scratch_folder.h"
 #include "support/xlsx_cells.h"
