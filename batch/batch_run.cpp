@@ -18,6 +18,7 @@
 #include "report/report_document.h"
 #include "report/report_file.h"
 #include "sheets/xlsx.h"
+#include "sheets/xlsx_records.h"
 
 namespace korvel::batch {
 
@@ -101,7 +102,7 @@ public:
     Batch(const Options& options, BatchStreams& streams, std::size_t records)
         : options_(options),
           streams_(streams),
-          input_(options.input),
+          input_(options.input, XlsxRecords, options.separator),
           nameWidth_(RowNumberWidth(records)),
           progress_(streams.err, records, streams.errIsTerminal && !options.quiet && records > 5000),
           summary_(options) {}
@@ -226,7 +227,7 @@ void MakeOutputDir(const fs::path& dir) {
 }  // namespace
 
 int RunBatch(const Options& options, BatchStreams& streams) {
-    const std::size_t records = CheckStations(options.input);
+    const std::size_t records = CheckStations(options.input, XlsxRecords);
     if (std::error_code ec; fs::equivalent(options.input, options.summary, ec)) {
         throw BatchError("сводка «" + options.summary.string() + "» заменила бы входной файл");
     }
