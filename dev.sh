@@ -101,8 +101,10 @@ web_tools() {
     mkdir -p "$cache"
     if ! (cd web && quietly "$cache/ci.log" env npm_config_cache="$cache" npm ci --no-audit --no-fund --no-update-notifier)
     then
-        local said
-        said=$(sed -nE '/complete log|_logs|^npm (ERR!|error) (code|errno)/d; s/^npm (ERR!|error) +//p' "$cache/ci.log" | head -1)
+        local said  # the request that failed and why, else npm's first error line
+        said=$(grep -m1 -oE 'request to .* failed, reason: .*' "$cache/ci.log" ||
+               sed -nE '/complete log|_logs|^npm (ERR!|error) (code|errno|syscall) /d; s/^npm (ERR!|error) +//p' \
+                   "$cache/ci.log" | head -1)
         echo "dev.sh: npm ci failed (npm: ${said:-$(grep . "$cache/ci.log" | tail -1)}): the page's tests and the" \
              "report view's comparison with Chromium cannot run" >&2
         return 1
