@@ -23,11 +23,11 @@ run_packages=(g++ cmake ninja-build pkg-config qt6-base-dev libxcb1-dev libxlsxw
 # back, the fuzz targets (clang's libFuzzer), the report view beside Chromium.
 test_packages=(libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth openbox xdotool x11-utils locales libzip-dev
                clang libclang-rt-14-dev nodejs chromium)
-# web: the pages (their compiler, dpkg-source for the C libraries the inventory
-# page builds from Debian's source packages, and the GoogleTest sources the
-# tests' WebAssembly build compiles); their tests drive the Chromium of the
-# test group.
-web_packages=(cmake ninja-build emscripten nodejs googletest dpkg-dev)
+# web: the pages (their compiler, the bundler of their scripts, dpkg-source for
+# the C libraries the inventory page builds from Debian's source packages, and
+# the GoogleTest sources the tests' WebAssembly build compiles); their tests
+# drive the Chromium of the test group.
+web_packages=(cmake ninja-build emscripten esbuild nodejs googletest dpkg-dev)
 # package: the Debian packages and their checks (cpack needs file and
 # dpkg-shlibdeps).
 package_packages=(dpkg-dev file lintian desktop-file-utils appstream)
@@ -89,17 +89,25 @@ build_web() {  # build_web TARGET: the pages (and their tests' programs) in buil
     quietly build-web/build.log cmake --build build-web -j "$(nproc)" --target "$1"
 }
 
-# esbuild for the pages' scripts, puppeteer-core and axe-core for the page's
-# tests and benchmarks and the report view's test, as the lockfile pins them.
-# False, with the reason said, when the npm registry cannot be reached.
+# puppeteer-core and axe-core for the page's tests and benchmarks and the
+# report view's test, as the lockfile pins them, in web/node_modules; npm's
+# cache and logs in build-web/npm/. False, with what npm said, when npm ci
+# fails (the npm registry cannot be reached, a proxy or TLS error...).
 web_tools() {
     cmp -s web/package-lock.json web/node_modules/.installed-lock && return 0
     # Debian's own nodejs comes without npm; the registry's nodejs has it built in.
     command -v npm >/dev/null || install_missing web npm
     phase "Installing the page's test tools from the npm registry (npm ci)"
-    if ! (cd web && npm ci --no-audit --no-fund --loglevel=error); then
-        echo "dev.sh: npm ci failed (is the npm registry reachable?): the page's tests and the report view's" \
-             "comparison with Chromium cannot run" >&2
+    local cache=$PWD/build-web/npm
+    mkdir -p "$cache"
+    if ! (cd web && quietly "$cache/ci.log" env npm_config_cache="$cache" npm ci --no-audit --no-fund --no-update-notifier)
+    then
+        local said  # the request that failed and why, else npm's first error line
+        said=$(grep -m1 -oE 'request to .* failed, reason: .*' "$cache/ci.log" ||
+               sed -nE '/complete log|_logs|^npm (ERR!|error) (code|errno|syscall) /d; s/^npm (ERR!|error) +//p' \
+                   "$cache/ci.log" | head -1)
+        echo "dev.sh: npm ci failed (npm: ${said:-$(grep . "$cache/ci.log" | tail -1)}): the page's tests and the" \
+             "report view's comparison with Chromium cannot run" >&2
         return 1
     fi
     cp web/package-lock.json web/node_modules/.installed-lock
@@ -172,7 +180,6 @@ case "${1:-}" in
         install_missing run "${run_packages[@]}"
         install_missing web "${web_packages[@]}"
         install_missing package "${package_packages[@]}"
-        web_tools
         build_web korvel_page  # the page korvel carries
         build build-package all "${release[@]}" -DKORVEL_TESTS=OFF -DKORVEL_BENCH=OFF \
             -DKORVEL_WEB_BUILD="$PWD/build-web"
@@ -180,7 +187,6 @@ case "${1:-}" in
         ;;
     web)
         install_missing web "${web_packages[@]}"
-        web_tools
         build_web korvel_page
         echo "korvel: the page in one file is build-web/korvel.html"
         phase "Serving build-web/site/ on http://localhost:8080/"

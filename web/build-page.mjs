@@ -5,7 +5,7 @@
 //     NAME.wasm into SITE, and NAME.wasm.js: the same bytes as a script, for
 //     pages opened from disk, where a browser fetches nothing.
 //   node build-page.mjs page web/NAME.html SITE --icon PNG [--module NAME=GLUE.js]... [--part ID=PART.html]...
-//                       [--single FILE]
+//                       [--single FILE] [--esbuild PROGRAM]
 //     NAME.html into SITE with its script and style sheet inside: the module
 //     web/NAME.js and all it imports, a module's glue by its name, bundled
 //     into one classic script (pages opened from disk run no ES modules), and
@@ -16,12 +16,11 @@
 //     marked data-site-only.
 //
 // The output depends only on the input: a package built twice is the same.
+import {execFile} from "node:child_process";
 import {createHash} from "node:crypto";
 import {mkdir, readFile, writeFile} from "node:fs/promises";
 import {basename, dirname, join} from "node:path";
-import {parseArgs} from "node:util";
-
-import * as esbuild from "esbuild";
+import {parseArgs, promisify} from "node:util";
 
 const BANNER = "/* korvel, GPL-3.0-or-later; the WebAssembly glue is Emscripten's (MIT) */";
 
@@ -42,32 +41,22 @@ async function buildModule(wasm, site) {
     await writeFile(join(site, `${name}.wasm.js`), wasmScript(name, bytes));
 }
 
-// Resolves `import createModule from "NAME"` to the module's glue.
-function modulesPlugin(modules) {
-    return {
-        name: "korvel-modules",
-        setup(build) {
-            build.onResolve({filter: /^[a-z][a-z0-9-]*$/}, (args) =>
-                modules.has(args.path) ? {path: modules.get(args.path)} : undefined);
-        },
-    };
-}
-
-async function bundle(entry, modules) {
-    const result = await esbuild.build({
-        entryPoints: [entry],
-        bundle: true,
-        write: false,
-        minify: true,
-        format: entry.endsWith(".js") ? "iife" : undefined,
-        target: ["chrome100", "firefox100", "safari15"],
-        legalComments: "none",
-        banner: entry.endsWith(".js") ? {js: BANNER} : undefined,
-        charset: "utf8",
-        logLevel: "warning",
-        plugins: [modulesPlugin(modules)],
-    });
-    return result.outputFiles[0].text;
+// One bundle of ENTRY on the command line of Debian's esbuild (0.17, which
+// has no library for Node), its imports of a module's glue by the module's
+// name (`import createModule from "NAME"`) resolved through aliases.
+async function bundle(esbuild, entry, modules) {
+    const script = entry.endsWith(".js");
+    const args = [entry, "--bundle", "--minify", "--target=chrome100,firefox100,safari15", "--legal-comments=none",
+                  "--charset=utf8", "--log-level=warning",
+                  ...(script ? ["--format=iife", `--banner:js=${BANNER}`] : []),
+                  ...[...modules].map(([name, glue]) => `--alias:${name}=${glue}`)];
+    try {
+        const {stdout, stderr} = await promisify(execFile)(esbuild, args, {maxBuffer: 64 << 20});
+        process.stderr.write(stderr);
+        return stdout;
+    } catch (error) {
+        fail(`${esbuild} could not bundle ${entry}:\n${error.stderr ?? error.message}`);
+    }
 }
 
 const sha256 = (text) => `'sha256-${createHash("sha256").update(text, "utf8").digest("base64")}'`;
@@ -127,8 +116,8 @@ async function buildPage(html, site, options) {
     const name = basename(html, ".html");
     const source = dirname(html);
     const modules = new Map((options.module ?? []).map((m) => m.split("=", 2)));
-    const script = await bundle(join(source, `${name}.js`), modules);
-    let style = await bundle(join(source, `${name}.css`), modules);
+    const script = await bundle(options.esbuild, join(source, `${name}.js`), modules);
+    let style = await bundle(options.esbuild, join(source, `${name}.css`), modules);
     let page = await readFile(html, "utf8");
     for (const part of options.part ?? []) {
         const [id, fragment] = part.split("=", 2);
@@ -149,6 +138,7 @@ async function buildPage(html, site, options) {
 const {values, positionals} = parseArgs({
     allowPositionals: true,
     options: {
+        esbuild: {type: "string", default: "esbuild"},
         icon: {type: "string"},
         module: {type: "string", multiple: true},
         part: {type: "string", multiple: true},
