@@ -147,8 +147,9 @@ function printAll() {
         th.textContent = caption;
         head.append(th);
     }
+    const body = table.createTBody();  // table.insertRow() would add to the header's rows
     for (const row of rows) {
-        const tr = table.insertRow();
+        const tr = body.insertRow();
         for (const text of row) tr.insertCell().textContent = text;
     }
     area.replaceChildren(heading, table);
