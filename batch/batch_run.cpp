@@ -186,7 +186,18 @@ private:
             ++computed_;
             summary_.Add({work.row.number, work.row.typed, work.outcome}, work.summaryEntry);
             progress_.Update(work.row.number);
+            PartlyRead(work);
             if (!work.outcome.ok) Failed(work);
+        }
+    }
+
+    // Notices only: what the run reads stays as it is, in the summary too.
+    void PartlyRead(const RowWork& work) {
+        if (options_.quiet || work.outcome.partlyRead.empty()) return;
+        progress_.Clear();
+        for (const PartlyReadCell& cell : work.outcome.partlyRead) {
+            streams_.err << input_.Place(work.row, cell.column) << ": «" << work.row.typed.*kStationFields[cell.column]
+                         << "» " << cell.notice << '\n';
         }
     }
 

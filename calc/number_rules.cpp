@@ -133,13 +133,11 @@ double ToNumber(std::string_view text, char separator) {
     return Convert(n);
 }
 
-double LeadingNumber(std::string_view raw) {
-    std::string text;
-    text.reserve(raw.size());
-    for (char c : raw) {
-        if (c != ' ' && c != '\t' && c != '\n') text += c;
-    }
+namespace {
 
+// The leading number of a text whose blanks are dropped; `used` is how many
+// of its characters the number takes.
+double ScanLeadingNumber(const std::string& text, std::size_t& used) {
     ScannedNumber n;
     std::size_t pos = 0;
     if (pos < text.size() && (text[pos] == '+' || text[pos] == '-')) n.negative = text[pos++] == '-';
@@ -156,16 +154,47 @@ double LeadingNumber(std::string_view raw) {
             ++digits;
         }
     }
+    used = 0;
     if (digits == 0) return 0.0;
     if (n.mantissa.front() == '.') n.mantissa.insert(n.mantissa.begin(), '0');
     if (pos + 1 < text.size() && (text[pos] == 'E' || text[pos] == 'e')) {
         std::size_t expPos = pos + 1;
         bool negativeExponent = false;
         if (text[expPos] == '+' || text[expPos] == '-') negativeExponent = text[expPos++] == '-';
-        if (expPos < text.size() && IsDigit(text[expPos]))
+        if (expPos < text.size() && IsDigit(text[expPos])) {
             ScanExponentDigits(text, expPos, n.exponent, negativeExponent);
+            pos = expPos;
+        }
     }
+    used = pos;
     return Convert(n);
+}
+
+std::string WithoutBlanks(std::string_view raw) {
+    std::string text;
+    text.reserve(raw.size());
+    for (char c : raw) {
+        if (c != ' ' && c != '\t' && c != '\n') text += c;
+    }
+    return text;
+}
+
+}  // namespace
+
+double LeadingNumber(std::string_view raw) {
+    std::size_t used = 0;
+    return ScanLeadingNumber(WithoutBlanks(raw), used);
+}
+
+std::optional<double> PartlyRead(std::string_view raw) {
+    const std::string text = WithoutBlanks(raw);
+    std::size_t used = 0;
+    try {
+        const double value = ScanLeadingNumber(text, used);
+        if (used < text.size()) return value;
+    } catch (const FatalError&) {
+    }
+    return std::nullopt;
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -24,6 +25,10 @@ double ToNumber(std::string_view text, char separator);
 // whatever the regional settings; blanks, tabs and line feeds anywhere in the
 // text are dropped first. No number reads as 0. Throws 6 beyond the double range.
 double LeadingNumber(std::string_view text);
+// What LeadingNumber reads of a text that it reads only in part ("200,5" as
+// 200, "10 кг" as 10, "абв" as 0), or nothing when it reads all of it (the
+// empty text too, and blanks, which it drops) or fails on it.
+std::optional<double> PartlyRead(std::string_view text);
 
 // A number as text: 15 significant digits, fixed form for decimal exponents
 // -4..14, else scientific ("1,5E-05", "1E+15"), no trailing zeros, "0" for zero.

@@ -147,6 +147,11 @@ private:
 
 }  // namespace
 
+std::vector<const std::string RunInputs::*> LeadingNumberFields(const RunInputs& typed) {
+    if (typed.perYearMode) return {&RunInputs::yearlyConsumption};
+    return {&RunInputs::yearlyConsumption, &RunInputs::hours, &RunInputs::minutes, &RunInputs::workingDays};
+}
+
 RunOutcome Calculate(const RunInputs& typed, char separator) { return Run(typed, separator).Outcome(); }
 
 }  // namespace korvel

@@ -85,4 +85,8 @@ struct RunOutcome {
 // The whole run up to the report. Pure: it reads nothing but its arguments.
 RunOutcome Calculate(const RunInputs& typed, char separator);
 
+// The typed texts a run reads by their leading number (LeadingNumber): the
+// consumption, and the daily welding time and days unless in per-year mode.
+std::vector<const std::string RunInputs::*> LeadingNumberFields(const RunInputs& typed);
+
 }  // namespace korvel

@@ -42,7 +42,15 @@ void Inventory::Compute(InventoryRow& row) const {
 
 void Inventory::Recount() {
     totals_ = {};
-    for (const InventoryRow& row : rows_) AddToTotals(totals_, row.outcome);
+    partlyRead_ = 0;
+    for (const InventoryRow& row : rows_) {
+        AddToTotals(totals_, row.outcome);
+        partlyRead_ += row.outcome.partlyRead.size();
+    }
+}
+
+void Inventory::KeepOneRow() {
+    if (rows_.empty()) rows_.emplace_back();
 }
 
 void Inventory::SetSeparator(char separator) {
@@ -78,6 +86,7 @@ void Inventory::Delete(std::size_t first, std::size_t count) {
     deleted_.emplace_back(first, std::vector<InventoryRow>(std::make_move_iterator(begin), std::make_move_iterator(end)));
     if (deleted_.size() > kUndoDepth) deleted_.erase(deleted_.begin());
     rows_.erase(begin, end);
+    KeepOneRow();
     Recount();
 }
 
@@ -137,12 +146,14 @@ void Inventory::Load(std::string_view bytes, std::string_view name, bool append)
     loaded.resize(table.Records());
     if (!append) rows_.clear();
     rows_.insert(rows_.end(), std::make_move_iterator(loaded.begin()), std::make_move_iterator(loaded.end()));
+    KeepOneRow();
     Recount();
 }
 
 void Inventory::Clear() {
     rows_.clear();
     deleted_.clear();
+    KeepOneRow();
     Recount();
 }
 

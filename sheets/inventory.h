@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <string_view>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -25,20 +26,54 @@ struct InventoryRow {
     StationOutcome outcome;
 };
 
+// What a column of the table holds: a text typed, what a run made of them
+// (b and t), the row's status, or G or M of a substance.
+enum class ColumnKind { Input, Computed, Status, G, M };
+
+// A column as the table shows it: its caption, its name in korvel-batch's
+// files, its header's tooltip, its kind, the substance's code (G and M), and
+// how wide it is: "long", "list" (picked from a list), "number", "result",
+// "status" or "emission".
+struct InventoryColumn {
+    std::string caption, name, title;
+    ColumnKind kind = ColumnKind::Input;
+    std::string_view code, width;
+};
+
+// Every column in order: the inputs (kStationColumns), b, t, the status,
+// then G and M of each substance in catalogue order.
+const std::vector<InventoryColumn>& InventoryColumns();
+
+// The names the files of the inventory `name` are offered under.
+struct InventoryFileNames {
+    std::string sources, summaryCsv, summaryXlsx, reportsZip;
+};
+InventoryFileNames FileNamesOf(std::string_view name);
+
 // A rectangle of cells: its first row and column and its size.
 struct CellBlock {
     std::size_t row = 0, column = 0, rows = 0, columns = 0;
 };
 
+// The table always has a row, blank when there is nothing else, to type into.
 class Inventory {
 public:
-    explicit Inventory(char separator) : separator_(separator) {}
+    explicit Inventory(char separator) : separator_(separator), rows_(1) {}
 
     std::size_t Size() const { return rows_.size(); }
     const InventoryRow& Row(std::size_t i) const { return rows_.at(i); }
     char Separator() const { return separator_; }
     // Sum of M of each substance over the rows that are ok, in row order.
     const std::array<double, kSubstanceCount>& Totals() const { return totals_; }
+    // The row's text in each column (InventoryColumns), numbers written with the separator.
+    std::vector<std::string> CellTexts(std::size_t row) const;
+    // The totals row: its label, then its text in each column.
+    std::vector<std::string> TotalsTexts() const;
+    // The totals as printed for the inventory `name`: a heading, then a
+    // table whose first row is its captions.
+    std::pair<std::string, std::vector<std::vector<std::string>>> PrintedTotals(std::string_view name) const;
+    // Cells read only in part, over every row.
+    std::size_t PartlyReadCount() const { return partlyRead_; }
 
     // Hours per year are read and numbers written with `separator`: every row anew.
     void SetSeparator(char separator);
@@ -77,10 +112,12 @@ public:
 private:
     void Compute(InventoryRow& row) const;
     void Recount();
+    void KeepOneRow();
 
     char separator_;
     std::vector<InventoryRow> rows_;
     std::array<double, kSubstanceCount> totals_{};
+    std::size_t partlyRead_ = 0;
     // Removed blocks, latest last: where they stood and what they held.
     std::vector<std::pair<std::size_t, std::vector<InventoryRow>>> deleted_;
 };

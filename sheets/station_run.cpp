@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "sheets/station_run.h"
 
+#include <algorithm>
+
 #include "calc/closing_step.h"
+#include "sheets/stations_table.h"
 
 namespace korvel {
 
@@ -18,10 +21,22 @@ std::string Status(const RunOutcome& run, const RunEnd& end) {
     return joined;
 }
 
+std::vector<PartlyReadCell> PartlyReadCells(const RunInputs& row, char separator) {
+    std::vector<PartlyReadCell> cells;
+    for (const auto field : LeadingNumberFields(row)) {
+        const std::optional<double> read = PartlyRead(row.*field);
+        if (!read) continue;
+        const auto column = std::find(kStationFields.begin(), kStationFields.end(), field) - kStationFields.begin();
+        cells.push_back({static_cast<std::size_t>(column), "прочитано как " + NumberText(*read, separator)});
+    }
+    return cells;
+}
+
 }  // namespace
 
 StationOutcome RunStation(const RunInputs& row, char separator, const ReportWriter& writeReport) {
     StationOutcome outcome;
+    outcome.partlyRead = PartlyReadCells(row, separator);
     if (!row.brand.empty() && FindBrand(row.brand) == nullptr) {
         outcome.status = "марка электрода «" + row.brand + "» не из списка марок";
         return outcome;

@@ -6,10 +6,18 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "calc/run.h"
 
 namespace korvel {
+
+// A cell of a row (its column of kStationColumns) and what the run reads it
+// as: "прочитано как 200".
+struct PartlyReadCell {
+    std::size_t column = 0;
+    std::string notice;
+};
 
 struct StationOutcome {
     bool ok = false;
@@ -26,6 +34,8 @@ struct StationOutcome {
     // G and M are in `results`. b is there whenever dailyConsumption shows it.
     bool computed = false;
     CalcResults results;
+    // The numeric cells the run reads only in part (PartlyRead), in column order.
+    std::vector<PartlyReadCell> partlyRead;
 };
 
 inline constexpr std::string_view kStatusOk = "ok";

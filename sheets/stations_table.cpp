@@ -184,6 +184,11 @@ bool StationsTable::Next(StationRow& row) {
     return true;
 }
 
+std::string StationsTable::Place(const StationRow& row, std::size_t column) const {
+    const std::optional<std::size_t> position = position_.at(column);
+    return Where(name_, row.line, position ? *position + 1 : 0, headerNames_);
+}
+
 std::size_t CheckStations(const fs::path& path, const WorkbookReader& workbook) {
     StationsTable file(path, workbook);
     while (file.Skip()) {

@@ -90,6 +90,9 @@ public:
     bool Skip() { return NextRecord(); }
     // Data records read so far, blank ones included.
     std::size_t Records() const { return records_; }
+    // Where a cell of `row` (its column of kStationColumns) stands in the file,
+    // as messages name it: "in.csv, строка файла 3, столбец 2 (brand)".
+    std::string Place(const StationRow& row, std::size_t column) const;
 
 private:
     void ReadHeader();

@@ -4,8 +4,6 @@
 // (web/inventory_bindings.cpp names every call and what it answers).
 import {recordCaller} from "./record.js";
 
-export const FIELDS = 27;  // of a row: state, seven inputs, b, t, status, G and M of eight substances
-
 export function tableCalls(module) {
     const caller = recordCaller(module);
     const call = (name, ...fields) => caller("korvel_inventory", [name, ...fields.map(String)]);
@@ -14,26 +12,50 @@ export function tableCalls(module) {
         while (!reader.done()) texts.push(reader.text());
         return texts;
     };
+    let shape = null;  // of a row's record: the columns' and the inputs' count
     const block = (reader) => (reader.done() ? null
         : {row: reader.number(), column: reader.number(), rows: reader.number(), columns: reader.number()});
     return {
+        // {columns: [{caption, name, title, kind, code, width}, ...], brands}
         columns() {
             const out = call("columns");
-            return {
-                inputs: out.list((r) => r.text()),
-                substances: out.list((r) => [r.text(), r.text()]),
-                brands: out.list((r) => r.text()),
-            };
+            const columns = out.list((r) => ({caption: r.text(), name: r.text(), title: r.text(), kind: r.text(),
+                code: r.text(), width: r.text()}));
+            return {columns, brands: out.list((r) => r.text())};
         },
-        // [[state, the seven inputs, b, t, status, G and M of each substance], ...]
+        // [{state, texts: one per column, notices: one per input column}, ...]
         rows(first, count) {
+            if (shape === null) {
+                const {columns} = this.columns();
+                shape = {columns: columns.length, inputs: columns.filter((c) => c.kind === "input").length};
+            }
             const texts = all(call("rows", first, count));
-            return Array.from({length: texts.length / FIELDS}, (_, i) => texts.slice(i * FIELDS, (i + 1) * FIELDS));
+            const fields = 1 + shape.columns + shape.inputs;
+            return Array.from({length: texts.length / fields}, (_, i) => {
+                const at = i * fields;
+                return {state: texts[at], texts: texts.slice(at + 1, at + 1 + shape.columns),
+                    notices: texts.slice(at + 1 + shape.columns, at + fields)};
+            });
         },
-        totals: () => all(call("totals")),
+        // {label, texts: one per column}
+        totals() {
+            const [label, ...texts] = all(call("totals"));
+            return {label, texts};
+        },
+        // {heading, rows: [[captions...], [cells...], ...]}
+        printTotals(name) {
+            const out = call("printTotals", name);
+            return {heading: out.text(), rows: out.list((r) => r.list((cell) => cell.text()))};
+        },
+        // {sources, summaryCsv, summaryXlsx, reportsZip}
+        fileNames(name) {
+            const out = call("fileNames", name);
+            return {sources: out.text(), summaryCsv: out.text(), summaryXlsx: out.text(), reportsZip: out.text()};
+        },
         counts() {
             const out = call("counts");
-            return {size: out.number(), sources: out.number(), ok: out.number(), canUndo: out.flag()};
+            return {size: out.number(), sources: out.number(), ok: out.number(), canUndo: out.flag(),
+                partlyRead: out.number()};
         },
         size() {
             return this.counts().size;

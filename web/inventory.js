@@ -64,9 +64,10 @@ function saveNow() {
 // The status line and the undo button, after any change. Each set only when
 // it changes: a new text is a layout of the window, the table's included.
 function shown() {
-    const {sources, ok, canUndo} = core.counts();
+    const {sources, ok, canUndo, partlyRead} = core.counts();
     const line = document.getElementById("statusLine");
-    const text = `Источников: ${sources}, без ошибок: ${ok}, с ошибками: ${sources - ok}. Данные хранятся только в этом браузере.`;
+    const partly = partlyRead > 0 ? `, чисел прочитано не целиком: ${partlyRead}` : "";
+    const text = `Источников: ${sources}, без ошибок: ${ok}, с ошибками: ${sources - ok}${partly}. Данные хранятся только в этом браузере.`;
     if (line.textContent !== text) line.textContent = text;
     const undo = document.getElementById("undoDelete");
     if (undo.disabled !== !canUndo) undo.disabled = !canUndo;
@@ -82,7 +83,6 @@ function restore(wanted) {
         const error = core.load(new TextEncoder().encode(stored.sources), `${name}.csv`, false);
         if (error !== null) showBox(error, true);
     }
-    if (core.size() === 0) core.insert(0, 1);
     fillNames();
     sheet.refresh(0);
     shown();
@@ -95,10 +95,6 @@ function fillNames() {
     if (!names.includes(name)) names.push(name);
     select.replaceChildren(...names.map((n) => new Option(n, n)));
     select.value = name;
-}
-
-function fileName(suffix) {
-    return `${name.replace(/[\\/:*?"<>|]+/g, "_")}${suffix}`;
 }
 
 async function importFile(input) {
@@ -118,7 +114,6 @@ async function importFile(input) {
         await showBox(error, true);
         return;
     }
-    if (core.size() === 0) core.insert(0, 1);
     sheet.refresh(0);
     saveSoon();
     performance.mark("korvel-imported");
@@ -141,26 +136,26 @@ function showReport(row) {
 // markup comes parsed, inert: no script of it runs.
 function printAll() {
     const area = document.getElementById("printArea");
+    const totals = core.printTotals(name);
     const heading = document.createElement("h1");
-    heading.textContent = `Валовые выбросы предприятия «${name}», т/год`;
+    heading.textContent = totals.heading;
     const table = document.createElement("table");
+    const [captions, ...rows] = totals.rows;
     const head = table.createTHead().insertRow();
-    for (const caption of ["Код", "Наименование вещества", "M, т/год"]) {
+    for (const caption of captions) {
         const th = document.createElement("th");
         th.textContent = caption;
         head.append(th);
     }
-    const totals = core.totals();
-    core.columns().substances.forEach(([code, substance], i) => {
-        const tr = table.insertRow();
-        tr.insertCell().textContent = code;
-        tr.insertCell().textContent = substance;
-        tr.insertCell().textContent = totals[i];
-    });
+    const body = table.createTBody();  // table.insertRow() would add to the header's rows
+    for (const row of rows) {
+        const tr = body.insertRow();
+        for (const text of row) tr.insertCell().textContent = text;
+    }
     area.replaceChildren(heading, table);
     const decoder = new TextDecoder("windows-1251");
     for (let row = 0; row < core.size(); ++row) {
-        if (core.rows(row, 1)[0][0] !== "ok") continue;
+        if (core.rows(row, 1)[0].state !== "ok") continue;
         const parsed = new DOMParser().parseFromString(decoder.decode(core.report(row).report), "text/html");
         const section = document.createElement("section");
         section.className = "report";
@@ -193,7 +188,6 @@ function buttons() {
     }));
     on("deleteRow", change(() => {
         core.remove(sheet.activeRow(), 1);
-        if (core.size() === 0) core.insert(0, 1);
         sheet.refresh();
         sheet.focus();
     }));
@@ -208,7 +202,6 @@ function buttons() {
             [["clear", "Очистить"], ["cancel", "Отмена"]]);
         if (choice !== "clear") return;
         core.clear();
-        core.insert(0, 1);
         sheet.refresh(0);
         saveSoon();
     });
@@ -229,11 +222,12 @@ function buttons() {
     document.getElementById("emissionColumns").addEventListener("change", (event) =>
         sheet.showEmissions(event.target.value));
     document.getElementById("importSources").addEventListener("change", (event) => importFile(event.target));
-    on("downloadSources", () => save(core.sourcesCsv(), "text/csv", fileName(".csv")));
-    on("downloadSummaryCsv", () => save(core.summaryCsv(), "text/csv", "summary.csv"));
+    const names = () => core.fileNames(name);
+    on("downloadSources", () => save(core.sourcesCsv(), "text/csv", names().sources));
+    on("downloadSummaryCsv", () => save(core.summaryCsv(), "text/csv", names().summaryCsv));
     on("downloadSummaryXlsx", () => save(core.summaryXlsx(name),
-        "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet", "summary.xlsx"));
-    on("downloadReportsZip", () => save(core.reportsZip(), "application/zip", fileName("-отчеты.zip")));
+        "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet", names().summaryXlsx));
+    on("downloadReportsZip", () => save(core.reportsZip(), "application/zip", names().reportsZip));
     on("printInventory", printAll);
     on("downloadRowReport", () => {
         if (shownRow !== null) save(shownRow.report, "text/html", shownRow.name);

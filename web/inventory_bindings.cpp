@@ -6,6 +6,7 @@
 // below. Rows go out as the texts the table shows.
 #include <emscripten/emscripten.h>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <optional>
@@ -37,16 +38,16 @@ const char* State(const InventoryRow& row) {
     return row.outcome.computed ? "flagged" : "failed";
 }
 
-// State, the seven inputs, b, t, status, G and M of each substance.
-void RowTexts(RecordWriter& out, const InventoryRow& row, char separator) {
-    out.Text(State(row));
-    for (const auto field : kStationFields) out.Text(row.typed.*field);
-    const StationOutcome& outcome = row.outcome;
-    out.Text(outcome.dailyConsumption).Text(outcome.weldingTime).Text(outcome.status);
-    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        out.Text(outcome.computed ? NumberText(outcome.results.maxEmission[i], separator) : std::string());
-        out.Text(outcome.computed ? NumberText(outcome.results.grossEmission[i], separator) : std::string());
-    }
+constexpr std::array<const char*, 5> kKinds{"input", "computed", "status", "g", "m"};
+
+// State, the text of each column, then the notice of each input column
+// ("прочитано как 200", or empty).
+void RowTexts(RecordWriter& out, const Inventory& table, std::size_t row) {
+    out.Text(State(table.Row(row)));
+    for (const std::string& text : table.CellTexts(row)) out.Text(text);
+    std::array<std::string_view, kStationColumns.size()> notices{};
+    for (const PartlyReadCell& cell : table.Row(row).outcome.partlyRead) notices.at(cell.column) = cell.notice;
+    for (const std::string_view notice : notices) out.Text(notice);
 }
 
 // A block of cells: row, column, rows, columns.
@@ -58,14 +59,15 @@ using Call = std::function<void(RecordReader& in, RecordWriter& out)>;
 
 const std::map<std::string, Call, std::less<>>& Calls() {
     static const std::map<std::string, Call, std::less<>> calls{
-        // The input columns' names in files; the substances' codes and
-        // names; the brands (each list after its count).
+        // Each column (after their count): caption, name, tooltip, kind
+        // (kKinds), substance code, width class; the brands after their count.
         {"columns",
          [](RecordReader&, RecordWriter& out) {
-             out.Number(kStationColumns.size());
-             for (const std::string_view name : kStationColumns) out.Text(name);
-             out.Number(SubstanceCatalogue.size());
-             for (const Substance& s : SubstanceCatalogue) out.Text(s.code).Text(s.name);
+             out.Number(InventoryColumns().size());
+             for (const InventoryColumn& c : InventoryColumns()) {
+                 out.Text(c.caption).Text(c.name).Text(c.title).Text(kKinds.at(static_cast<std::size_t>(c.kind)));
+                 out.Text(c.code).Text(c.width);
+             }
              out.Number(BrandTable.size());
              for (const Brand& brand : BrandTable) out.Text(brand.name);
          }},
@@ -74,16 +76,33 @@ const std::map<std::string, Call, std::less<>>& Calls() {
          [](RecordReader& in, RecordWriter& out) {
              const Inventory& table = Table();
              const std::size_t first = in.Number(), count = in.Number();
-             for (std::size_t i = first; i < table.Size() && i < first + count; ++i) {
-                 RowTexts(out, table.Row(i), table.Separator());
-             }
+             for (std::size_t i = first; i < table.Size() && i < first + count; ++i) RowTexts(out, table, i);
          }},
-        // → M of each substance summed over the ok rows.
+        // → the totals row: its label, then its text in each column.
         {"totals",
          [](RecordReader&, RecordWriter& out) {
-             for (const double total : Table().Totals()) out.Text(NumberText(total, Table().Separator()));
+             for (const std::string& text : Table().TotalsTexts()) out.Text(text);
          }},
-        // → rows, sources, ok sources, whether a deletion can be undone.
+        // the inventory's name → the printed totals' heading, then its rows
+        // (captions first), each after its count of cells, after their count.
+        {"printTotals",
+         [](RecordReader& in, RecordWriter& out) {
+             const auto [heading, rows] = Table().PrintedTotals(in.Text());
+             out.Text(heading).Number(rows.size());
+             for (const std::vector<std::string>& row : rows) {
+                 out.Number(row.size());
+                 for (const std::string& text : row) out.Text(text);
+             }
+         }},
+        // the inventory's name → the names of its sources CSV, summary CSV,
+        // summary workbook and reports archive.
+        {"fileNames",
+         [](RecordReader& in, RecordWriter& out) {
+             const InventoryFileNames names = FileNamesOf(in.Text());
+             out.Text(names.sources).Text(names.summaryCsv).Text(names.summaryXlsx).Text(names.reportsZip);
+         }},
+        // → rows, sources, ok sources, whether a deletion can be undone,
+        // cells read only in part.
         {"counts",
          [](RecordReader&, RecordWriter& out) {
              std::size_t sources = 0, ok = 0;
@@ -92,6 +111,7 @@ const std::map<std::string, Call, std::less<>>& Calls() {
                  ok += Table().Row(i).outcome.ok ? 1 : 0;
              }
              out.Number(Table().Size()).Number(sources).Number(ok).Flag(Table().CanUndo());
+             out.Number(Table().PartlyReadCount());
          }},
         {"setSeparator", [](RecordReader& in, RecordWriter&) { Table().SetSeparator(Separator(in.Text())); }},
         // row, column, text.

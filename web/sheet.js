@@ -6,15 +6,16 @@
 // the rows and computes them; this file shows its texts and passes on edits.
 const ROW_HEIGHT = 21;  // px, borders included: every row is one line
 const SPARE_ROWS = 4;   // rendered above and below the view; scrolling moves rows rather than drawing all anew
-const INPUTS = 7;       // editable columns, in the core's order
-const BRAND = 1;
-const STATUS = INPUTS + 2;  // after b and t
+const FIXED = 2;        // columns that stay at the left while the others scroll
+// px of each width class the core gives its columns.
+const WIDTHS = {long: 200, list: 116, number: 72, result: 136, status: 180, emission: 92};
 const NUMBER_WIDTH = 48;  // px, the row numbers' column
 const ACTIVE_ID = "activeCell";
 
 let core = null;
 let onChange = () => {};
-let columns = [];   // {label, title, width, kind: "input"|"result"|"g"|"m", substance: index for "m"}
+let columns = [];   // the core's: {caption, name, title, kind, code, width (its class)}, and px
+let inputs = 0;     // the editable columns, which come first
 let brands = [];
 let first = 0;      // the row of the first <tr> of the <tbody>
 let stale = true;   // rows changed wholesale: every <tr> and the totals drawn again
@@ -31,23 +32,13 @@ function size() {
 }
 
 function buildColumns(names) {
-    const inputs = [
-        ["Источник выброса", 200], ["Марка электрода", 116], ["Расход, кг/год", 84], ["Часов в день", 60],
-        ["Минут", 52], ["Рабочих дней", 62], ["Часов в год", 70],
-    ];
-    columns = inputs.map(([label, width], i) => ({label, title: names.inputs[i], width, kind: "input"}));
-    columns.push({label: "b, кг/сут", title: "daily_consumption_kg", width: 136, kind: "result"});
-    columns.push({label: "t, с", title: "welding_time_s", width: 136, kind: "result"});
-    columns.push({label: "Состояние", title: "status", width: 180, kind: "result"});
-    names.substances.forEach(([code, name], substance) => {
-        columns.push({label: `G ${code}`, title: `${name}: максимально разовый выброс, г/с`, width: 92, kind: "g"});
-        columns.push({label: `M ${code}`, title: `${name}: валовый выброс, т/год`, width: 92, kind: "m", substance});
-    });
+    columns = names.columns.map((c) => ({...c, px: WIDTHS[c.width]}));
+    inputs = columns.filter((c) => c.kind === "input").length;
 }
 
-// A column's cells: its kind, its place, and whether it stays at the left.
+// A column's cells: its kind, its width class, its place, and whether it stays at the left.
 function cellClass(column, i) {
-    return `${column.kind} col${i}${i <= BRAND ? " fixed" : ""}`;
+    return `${column.kind} w-${column.width} col${i}${i < FIXED ? " fixed" : ""}`;
 }
 
 // The header, and the width the fixed layout needs.
@@ -61,9 +52,9 @@ function buildHead() {
     columns.forEach((c, i) => {
         const th = document.createElement("th");
         th.scope = "col";
-        th.textContent = c.label;
+        th.textContent = c.caption;
         th.title = c.title;
-        th.style.width = `${c.width}px`;
+        th.style.width = `${c.px}px`;
         th.className = cellClass(c, i);
         row.append(th);
     });
@@ -74,7 +65,7 @@ function buildHead() {
 function fitWidth() {
     const showG = table.classList.contains("show-g"), showM = table.classList.contains("show-m");
     const shown = columns.filter((c) => (c.kind !== "g" || showG) && (c.kind !== "m" || showM));
-    table.style.width = `${NUMBER_WIDTH + shown.reduce((sum, c) => sum + c.width, 0)}px`;
+    table.style.width = `${NUMBER_WIDTH + shown.reduce((sum, c) => sum + c.px, 0)}px`;
 }
 
 function newRow() {
@@ -97,18 +88,22 @@ function setText(cell, text) {
     if (cell.textContent !== text) cell.textContent = text;
 }
 
-function fill(tr, row, texts) {
+// A row from the core: its state, each column's text, and the notice of
+// each input cell read only in part, which marks the cell and is its tooltip.
+function fill(tr, row, {state, texts, notices}) {
     if (tr.dataset.row !== String(row)) {
         tr.dataset.row = row;
         tr.setAttribute("aria-rowindex", row + 2);
         tr.cells[0].textContent = row + 1;
     }
-    if (tr.className !== texts[0]) tr.className = texts[0];
+    if (tr.className !== state) tr.className = state;
     for (let c = 0; c < columns.length; ++c) {
         const cell = tr.cells[c + 1];
         if (editing && cell.firstChild === editing.element) continue;
-        setText(cell, texts[c + 1]);
-        if (c === STATUS && cell.title !== texts[c + 1]) cell.title = texts[c + 1];
+        setText(cell, texts[c]);
+        const title = columns[c].kind === "status" ? texts[c] : notices[c] ?? "";
+        if (cell.title !== title) cell.title = title;
+        if (c < inputs) cell.classList.toggle("partly", title !== "");
     }
 }
 
@@ -161,8 +156,8 @@ function fillRows(from, count) {
 function renderTotals() {
     const totals = core.totals();
     const tr = foot.rows[0] ?? foot.appendChild(newRow());
-    setText(tr.cells[0], "итого");
-    columns.forEach((c, i) => setText(tr.cells[i + 1], c.kind === "m" ? totals[c.substance] : ""));
+    setText(tr.cells[0], totals.label);
+    columns.forEach((c, i) => setText(tr.cells[i + 1], totals.texts[i]));
 }
 
 // One row again, after its edit, and the totals.
@@ -235,12 +230,12 @@ function reveal() {
     if (y < top) top = y;
     const bottom = y + ROW_HEIGHT + view.head + view.foot;
     if (bottom > top + view.height) top = bottom - view.height;
-    const x = NUMBER_WIDTH + columns.slice(0, active.column).reduce((sum, c) => sum + c.width, 0);
+    const x = NUMBER_WIDTH + columns.slice(0, active.column).reduce((sum, c) => sum + c.px, 0);
     if (x < view.fixed) {
         left = 0;
     } else {
         if (x < left + view.fixed) left = x - view.fixed;
-        const right = x + columns[active.column].width;
+        const right = x + columns[active.column].px;
         if (right > left + view.width) left = right - view.width;
     }
     scrollTo(top, left);
@@ -251,7 +246,7 @@ export function moveTo(row, column) {
     focusTable();
     if (editing) commit(true);
     const total = size();
-    active = {row: Math.max(0, Math.min(row, Math.max(total - 1, 0))), column: Math.max(0, Math.min(column, INPUTS - 1))};
+    active = {row: Math.max(0, Math.min(row, Math.max(total - 1, 0))), column: Math.max(0, Math.min(column, inputs - 1))};
     reveal();
 }
 
@@ -262,16 +257,11 @@ export function focus() {
 // The cell's editor: a text field, or the brand list with the row's own
 // brand in it when that is not one of the list.
 function startEdit(initial) {
-    if (size() === 0) {
-        core.insert(0, 1);
-        stale = true;
-        render();
-    }
     const cell = cellElement(active.row, active.column);
     if (!cell) return;
-    const original = core.rows(active.row, 1)[0][active.column + 1];
+    const original = core.rows(active.row, 1)[0].texts[active.column];
     let element;
-    if (active.column === BRAND) {
+    if (columns[active.column].width === "list") {
         element = document.createElement("select");
         const choices = ["", ...brands];
         if (!choices.includes(original)) choices.push(original);
@@ -289,7 +279,7 @@ function startEdit(initial) {
         element.value = initial ?? original;
     }
     element.className = "editor";
-    element.setAttribute("aria-label", columns[active.column].label);
+    element.setAttribute("aria-label", columns[active.column].caption);
     element.addEventListener("blur", () => commit(false));
     editing = {row: active.row, column: active.column, element, original};
     cell.replaceChildren(element);
@@ -357,11 +347,11 @@ function moveDown(by) {
 function step(by) {
     let {row, column} = active;
     column += by;
-    if (column >= INPUTS) {
+    if (column >= inputs) {
         column = 0;
         ++row;
     } else if (column < 0) {
-        column = INPUTS - 1;
+        column = inputs - 1;
         --row;
     }
     if (row < 0) return;
@@ -380,7 +370,7 @@ function keys(event) {
     const moves = {
         ArrowUp: [row - 1, column], ArrowDown: [row + 1, column], ArrowLeft: [row, column - 1],
         ArrowRight: [row, column + 1], PageUp: [row - page, column], PageDown: [row + page, column],
-        Home: ctrl ? [0, 0] : [row, 0], End: ctrl ? [size() - 1, INPUTS - 1] : [row, INPUTS - 1],
+        Home: ctrl ? [0, 0] : [row, 0], End: ctrl ? [size() - 1, inputs - 1] : [row, inputs - 1],
     };
     if (moves[event.key]) {
         event.preventDefault();
@@ -394,7 +384,7 @@ function keys(event) {
     } else if (event.key === "F2") {
         event.preventDefault();
         startEdit();
-    } else if ((event.key === "Delete" || event.key === "Backspace") && !ctrl && size() > 0) {
+    } else if ((event.key === "Delete" || event.key === "Backspace") && !ctrl) {
         event.preventDefault();
         core.set(row, column, "");
         onChange();
@@ -418,9 +408,9 @@ function paste(event) {
 }
 
 function copy(event) {
-    if (editing || !sheet.contains(document.activeElement) || size() === 0) return;
+    if (editing || !sheet.contains(document.activeElement)) return;
     event.preventDefault();
-    event.clipboardData.setData("text/plain", core.rows(active.row, 1)[0][active.column + 1]);
+    event.clipboardData.setData("text/plain", core.rows(active.row, 1)[0].texts[active.column]);
 }
 
 function pointer(event) {
@@ -429,7 +419,7 @@ function pointer(event) {
     if (!tr || event.target === editing?.element) return;
     const column = cell.cellIndex - 1;
     event.preventDefault();
-    moveTo(Number(tr.dataset.row), column < 0 ? active.column : Math.min(column, INPUTS - 1));
+    moveTo(Number(tr.dataset.row), column < 0 ? active.column : Math.min(column, inputs - 1));
 }
 
 export function attach(theCore, names, changed) {

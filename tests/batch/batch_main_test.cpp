@@ -410,6 +410,20 @@ TEST_F(Batch, AWorkbookIsReadAsTheSameRowsInCsv) {
     EXPECT_FALSE(fs::exists(dir_ / "never"));
 }
 
+TEST_F(Batch, NumbersReadInPartAreToldAndTheSummaryStaysAsItWas) {
+    const std::string header = "hours;source;brand;consumption;minutes;days;hours_per_year\n";
+    const fs::path typed = Input(header + "1;А;УОНИ 13/45;200,5;15 мин;365;\nабв;Б;УОНИ 13/45;1e;;;502\n", "typed.csv");
+    const fs::path read = Input(header + "1;А;УОНИ 13/45;200;15;365;\n;Б;УОНИ 13/45;1;;;502\n", "read.csv");
+    ASSERT_EQ(Run({read.string(), "-o", (dir_ / "read").string(), "--summary-only"}), kExitAllOk);
+    EXPECT_EQ(err_.str(), "");
+    ASSERT_EQ(Run({typed.string(), "-o", (dir_ / "typed").string(), "--summary-only"}), kExitAllOk);
+    EXPECT_EQ(err_.str(),
+              "typed.csv, строка файла 2, столбец 4 (consumption): «200,5» прочитано как 200\n"
+              "typed.csv, строка файла 2, столбец 5 (minutes): «15 мин» прочитано как 15\n"
+              "typed.csv, строка файла 3, столбец 4 (consumption): «1e» прочитано как 1\n");
+    EXPECT_EQ(ReadBytes(dir_ / "typed" / "summary.csv"), ReadBytes(dir_ / "read" / "summary.csv"));
+}
+
 TEST_F(Batch, UsageAndFileSystemErrorsExitWithTwo) {
     const std::string input = Input({kDailyExample}).string();
     std::ofstream(dir_ / "plain-file") << "x";

@@ -142,17 +142,24 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartWithAFullStopWhateverTheSettings) {
     const struct {
         const char* text;
         double value;
+        bool whole;  // nothing of the text is left unread (PartlyRead)
     } cases[] = {
-        {"330.00", 330}, {"330,5", 330},    {"1,5", 1},       {"1 000.5", 1000.5}, {"", 0},     {"abc", 0},
-        {",5", 0},       {" 1\t2\n3", 123}, {"1e3x", 1000},   {"1E+2", 100},       {"1e", 1},   {"1e+", 1},
-        {"2e-1", 0.2},   {".5", 0.5},       {"5.", 5},        {"-10", -10},        {"+7", 7},   {"--5", 0},
-        {"-", 0},        {"12.5.3", 12.5},  {"365.5", 365.5}, {"1e-400", 0},       {"0x10", 0}, {"7 дней", 7},
+        {"330.00", 330, true},  {"330,5", 330, false},   {"1,5", 1, false},       {"1 000.5", 1000.5, true},
+        {"", 0, true},          {"abc", 0, false},       {",5", 0, false},        {" 1\t2\n3", 123, true},
+        {"1e3x", 1000, false},  {"1E+2", 100, true},     {"1e", 1, false},        {"1e+", 1, false},
+        {"2e-1", 0.2, true},    {".5", 0.5, true},       {"5.", 5, true},         {"-10", -10, true},
+        {"+7", 7, true},        {"--5", 0, false},       {"-", 0, false},         {"12.5.3", 12.5, false},
+        {"365.5", 365.5, true}, {"1e-400", 0, true},     {"0x10", 0, false},      {"7 дней", 7, false},
+        {"  ", 0, true},        {"1\r5", 1, false},
     };
-    for (const auto& c : cases) EXPECT_EQ(LeadingNumber(c.text), c.value) << c.text;
+    for (const auto& c : cases) {
+        EXPECT_EQ(LeadingNumber(c.text), c.value) << c.text;
+        EXPECT_EQ(PartlyRead(c.text), c.whole ? std::nullopt : std::optional<double>(c.value)) << c.text;
+    }
+    EXPECT_EQ(PartlyRead("1e400 kg"), std::nullopt);  // no number: the run fails on it
     EXPECT_EQ(FailureCode([] { LeadingNumber("1e400"); }), FatalError::kOverflow);
     EXPECT_EQ(FailureCode([] { LeadingNumber("-9e999 kg"); }), FatalError::kOverflow);
     EXPECT_EQ(FailureCode([] { LeadingNumber("1\r5"); }), 0);  // a CR ends the number
-    EXPECT_EQ(LeadingNumber("1\r5"), 1);
 }
 
 TEST(RoundToInt, RoundsHalfwayToEvenWithinThe32BitRange) {

@@ -40,6 +40,10 @@ TEST(Inventory, UndoPutsRemovedRowsBackAcrossInsertAndPaste) {
     EXPECT_TRUE(table.Row(3).outcome.ok);
     table.Delete(1, 1);
     EXPECT_EQ(table.Totals(), totals);
+    table.Delete(0, table.Size());  // the table keeps one row to type into
+    EXPECT_EQ(Names(table), (std::vector<std::string>{""}));
+    ASSERT_TRUE(table.Undo());
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"A", "B\tb", "C", ""}));
 }
 
 TEST(Inventory, AWorkbookLoadsAsItsCsvDoes) {
