@@ -31,8 +31,8 @@ using form1::kClientHeight;
 using form1::kClientWidth;
 using form1::Kind;
 using form1::kLayout;
-using form1::kModeRows;
-using form1::ModeRow;
+using form1::Mode;
+using form1::Role;
 
 namespace {
 
@@ -163,7 +163,6 @@ QWidget* Form1::CreateField(const ControlLayout& c) {
         field->setEnabled(false);
         field->setFocusPolicy(Qt::NoFocus);
     }
-    fields_[static_cast<std::size_t>(c.name[4] - '1')] = field;  // "TextN"
     return field;
 }
 
@@ -197,7 +196,7 @@ void Form1::BuildLayout() {
     std::vector<std::pair<int, QWidget*>> tabOrder;
     std::array<std::vector<QWidget*>, 3> layers;
     for (const ControlLayout& c : kLayout) {
-        QWidget* widget = CreateControl(c);
+        QWidget* widget = controls_[form1::IndexOf(c)] = CreateControl(c);
         widget->setObjectName(QLatin1String(c.name));
         widget->setGeometry(TwipsToPixels(c.left), TwipsToPixels(c.top), TwipsToPixels(c.width),
                             TwipsToPixels(c.height));
@@ -210,8 +209,8 @@ void Form1::BuildLayout() {
     SetTabOrder(std::move(tabOrder));
 
     // The window opens with the focus in Text7 and its text selected.
-    Field(7)->setFocus(Qt::OtherFocusReason);
-    Field(7)->selectAll();
+    Field(Role::sourceName)->setFocus(Qt::OtherFocusReason);
+    Field(Role::sourceName)->selectAll();
 }
 
 void Form1::SetTabOrder(std::vector<std::pair<int, QWidget*>> tabOrder) {
@@ -233,7 +232,8 @@ void Form1::LoadStep() {
 void Form1::ModeSwitch() {
     const int value = CheckValue();
     if (value != 0 && value != 1) return;
-    for (const ModeRow& row : kModeRows) Control(row.name)->setVisible(row.perYear == (value == 1));
+    for (const ControlLayout& c : kLayout)
+        if (c.mode != Mode::both) Control(c)->setVisible((c.mode == Mode::perYear) == (value == 1));
 }
 
 int Form1::CheckValue() const {
@@ -247,14 +247,14 @@ int Form1::CheckValue() const {
     }
 }
 
-QWidget* Form1::Control(std::string_view name) const {
-    return findChild<QWidget*>(QLatin1String(name), Qt::FindDirectChildrenOnly);
-}
+QWidget* Form1::Control(const ControlLayout& c) const { return controls_[form1::IndexOf(c)]; }
+
+QLineEdit* Form1::Field(Role role) const { return static_cast<QLineEdit*>(Control(form1::WithRole(role))); }
 
 RunInputs Form1::Inputs() const {
     return form1::ReadInputs(
         [this](const ControlLayout& c) {
-            QWidget* control = Control(c.name);
+            QWidget* control = Control(c);
             if (const auto* list = qobject_cast<QComboBox*>(control)) return list->currentText().toStdString();
             return static_cast<QLineEdit*>(control)->text().toStdString();
         },
@@ -283,8 +283,8 @@ void Form1::ShowOutcome(const RunOutcome& outcome) {
 
 void Form1::ShowResults(const std::optional<std::string>& dailyConsumption,
                         const std::optional<std::string>& weldingTime) {
-    if (dailyConsumption) Field(5)->setText(FromUtf8(*dailyConsumption));
-    if (weldingTime) Field(6)->setText(FromUtf8(*weldingTime));
+    if (dailyConsumption) Field(Role::dailyConsumption)->setText(FromUtf8(*dailyConsumption));
+    if (weldingTime) Field(Role::weldingTime)->setText(FromUtf8(*weldingTime));
 }
 
 void Form1::ClosingStep(const RunOutcome& outcome, const RunEnd& end) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "calc/run.h"
+#include "forms/form1_layout.h"
 
 class QCheckBox;
 class QComboBox;
@@ -21,10 +22,6 @@ namespace korvel {
 class ReportDisplay;  // gui/report_window_host.h
 class RunFeedback;    // gui/message_box_feedback.h
 struct RunEnd;
-
-namespace form1 {
-struct ControlLayout;  // one row of the window's layout table
-}
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -56,20 +53,21 @@ private:
     QWidget* CreateControl(const form1::ControlLayout& c);
     QWidget* CreateField(const form1::ControlLayout& c);
     void SetTabOrder(std::vector<std::pair<int, QWidget*>> tabOrder);
-    QWidget* Control(std::string_view name) const;
+    // The control of a row of the layout table, or of the row with `role`.
+    QWidget* Control(const form1::ControlLayout& c) const;
+    QLineEdit* Field(form1::Role role) const;
     int CheckValue() const;
     void ModeSwitch();
     void StartRun();
     void ShowOutcome(const RunOutcome& outcome);
     void ShowResults(const std::optional<std::string>& dailyConsumption, const std::optional<std::string>& weldingTime);
     void ClosingStep(const RunOutcome& outcome, const RunEnd& end);
-    QLineEdit* Field(int number) const { return fields_.at(static_cast<std::size_t>(number - 1)); }
 
     char separator_;
     std::filesystem::path reportPath_;
     RunFeedback* feedback_ = nullptr;
     ReportDisplay* display_ = nullptr;
-    std::array<QLineEdit*, 8> fields_{};  // Text1 to Text8
+    std::array<QWidget*, form1::kLayout.size()> controls_{};  // in the order of the layout table
     QComboBox* combo1_ = nullptr;
     QCheckBox* check1_ = nullptr;
     QPushButton* command1_ = nullptr;

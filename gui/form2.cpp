@@ -13,6 +13,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
+#include "gui/message_box_feedback.h"
 #include "gui/report_export.h"
 #include "platform/session_folder.h"
 #include "platform/window_placement.h"
@@ -121,41 +122,40 @@ QString Form2::AskSavePath(const QString& title, const QString& kind, const QStr
     return dialog.selectedFiles().constFirst();
 }
 
-void Form2::ReportFailure(const QString& path) {
-    QMessageBox::warning(this, QStringLiteral("korvel"),
-                         tr("Не удалось записать файл:\n%1").arg(QDir::toNativeSeparators(path)));
+void Form2::ReportFailure(const ExportFailure& failure) {
+    if (failure) MessageBoxFeedback(this).ShowError(*failure);
 }
 
 void Form2::SaveHtml() {
     const QString path =
         AskSavePath(tr("Сохранить отчет как"), ReportKind(), QStringLiteral("htm"), tr("Документ HTML (*.htm *.html)"));
-    if (!path.isEmpty() && !SaveReportHtml(WebBrowser1->ShownBytes(), path)) ReportFailure(path);
+    if (!path.isEmpty()) ReportFailure(SaveReportHtml(WebBrowser1->ShownBytes(), path));
 }
 
 void Form2::SavePdf() {
     const QString path =
         AskSavePath(tr("Сохранить как PDF"), ReportKind(), QStringLiteral("pdf"), tr("Документ PDF (*.pdf)"));
-    if (!path.isEmpty() && !SaveReportPdf(*WebBrowser1->document(), path)) ReportFailure(path);
+    if (!path.isEmpty()) ReportFailure(SaveReportPdf(*WebBrowser1->document(), path));
 }
 
 void Form2::ExportOdt() {
     const QString path = AskSavePath(tr("Экспорт для текстового редактора"), ReportKind(), QStringLiteral("odt"),
                                      tr("Текст OpenDocument (*.odt)"));
-    if (!path.isEmpty() && !SaveReportOdt(*WebBrowser1->document(), path)) ReportFailure(path);
+    if (!path.isEmpty()) ReportFailure(SaveReportOdt(*WebBrowser1->document(), path));
 }
 
 void Form2::ExportTotals() {
     if (!results_) return;
     const QString path = AskSavePath(tr("Экспорт итогов для электронной таблицы"), TotalsKind(), QStringLiteral("csv"),
                                      tr("Таблица CSV (*.csv)"));
-    if (!path.isEmpty() && !SaveTotalsCsv(inputs_, *results_, separator_, path)) ReportFailure(path);
+    if (!path.isEmpty()) ReportFailure(SaveTotalsCsv(inputs_, *results_, separator_, path));
 }
 
 void Form2::ExportTotalsXlsx() {
     if (!results_) return;
     const QString path =
         AskSavePath(tr("Итоги в Excel"), TotalsKind(), QStringLiteral("xlsx"), tr("Книга Excel (*.xlsx)"));
-    if (!path.isEmpty() && !SaveTotalsXlsx(inputs_, *results_, path)) ReportFailure(path);
+    if (!path.isEmpty()) ReportFailure(SaveTotalsXlsx(inputs_, *results_, path));
 }
 
 void Form2::OpenInBrowser() {
@@ -163,7 +163,9 @@ void Form2::OpenInBrowser() {
     // report by now, and it declares no code page.
     const QString copy = WriteBrowserCopy(WebBrowser1->ShownBytes(), SessionFolder());
     if (copy.isEmpty()) {
-        ReportFailure(QDir(SessionFolder()).filePath(QStringLiteral("korvel-*.htm")));
+        QMessageBox::warning(this, QStringLiteral("korvel"),
+                             tr("Не удалось записать файл:\n%1")
+                                 .arg(QDir::toNativeSeparators(QDir(SessionFolder()).filePath("korvel-*.htm"))));
         return;
     }
     if (!WebBrowser1->openLink || !WebBrowser1->openLink(QUrl::fromLocalFile(copy)))

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "calc/run.h"
+#include "gui/report_export.h"
 #include "gui/web_browser.h"
 
 namespace korvel {
@@ -46,7 +47,8 @@ private:
     // The file name the user chose, or empty. `kind` and `suffix` make the
     // suggested name together with the source name.
     QString AskSavePath(const QString& title, const QString& kind, const QString& suffix, const QString& filter);
-    void ReportFailure(const QString& path);
+    // The error box of a failed export, if it failed.
+    void ReportFailure(const ExportFailure& failure);
 
     char separator_;
     CalcInputs inputs_;  // of the shown report: its source name and brand

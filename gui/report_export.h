@@ -7,27 +7,30 @@
 
 #include <QByteArray>
 #include <QString>
-#include <string>
+#include <optional>
 
+#include "calc/fatal_error.h"
 #include "calc/run.h"
-#include "sheets/totals.h"
 
 class QTextDocument;
 
 namespace korvel {
 
-// Each writes the whole file under a temporary name beside `path` and only
-// then puts it in the place of any file there: a failure leaves that file as
-// it was. Each returns false when the file could not be written.
-bool SaveReportHtml(const QByteArray& reportBytes, const QString& path);
-bool SaveReportPdf(const QTextDocument& document, const QString& path);
-bool SaveReportOdt(const QTextDocument& document, const QString& path);
+// What an export gave: nothing when the file is written, else the failure,
+// which names the file and says why in Russian, as the report file's does.
+using ExportFailure = std::optional<FatalError>;
+
+// Each writes the whole file under a temporary name beside `path` (through
+// AtomicFile) and only then puts it in the place of any file there: a
+// failure leaves that file as it was.
+ExportFailure SaveReportHtml(const QByteArray& reportBytes, const QString& path);
+ExportFailure SaveReportPdf(const QTextDocument& document, const QString& path);
+ExportFailure SaveReportOdt(const QTextDocument& document, const QString& path);
 
 // The totals table as TotalsCsv writes it.
-bool SaveTotalsCsv(const CalcInputs& inputs, const CalcResults& results, char separator, const QString& path);
-// The totals table as an XLSX workbook: the source name, the brand, codes and
-// names as text cells, G and M as number cells, the heading bold and kept in view.
-bool SaveTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const QString& path);
+ExportFailure SaveTotalsCsv(const CalcInputs& inputs, const CalcResults& results, char separator, const QString& path);
+// The totals table as TotalsXlsx writes it, by the XLSX module.
+ExportFailure SaveTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const QString& path);
 
 // A new file in the folder `folder` holding the report's bytes after a first
 // line that declares their code page, Windows-1251, for a browser that would

@@ -19,7 +19,7 @@ std::filesystem::path& ModuleFolder() {
 
 void SetModuleFolder(const std::filesystem::path& folder) { ModuleFolder() = folder; }
 
-bool WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const std::filesystem::path& file) {
+int WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const std::filesystem::path& file) {
     static WriteTotalsXlsxFunction* write = [] {
         const QString folder =
             ModuleFolder().empty()
@@ -30,7 +30,7 @@ bool WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const
                               RTLD_NOW | RTLD_LOCAL);
         return module ? reinterpret_cast<WriteTotalsXlsxFunction*>(dlsym(module, kWriteTotalsXlsxSymbol)) : nullptr;
     }();
-    return write != nullptr && write(inputs, results, file.c_str());
+    return write != nullptr ? write(inputs, results, file.c_str()) : kXlsxModuleMissing;
 }
 
 }  // namespace korvel

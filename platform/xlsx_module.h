@@ -10,13 +10,17 @@
 
 namespace korvel {
 
+// What writing the workbook gave: 0 when it is written, the system's error
+// number (errno) of the file operation that failed, or one of these.
+inline constexpr int kXlsxNotWritten = -1;    // the library failed, not the file system
+inline constexpr int kXlsxModuleMissing = -2;  // the module could not be loaded
+
 // The module's one entry point.
-using WriteTotalsXlsxFunction = bool(const CalcInputs&, const CalcResults&, const char* file);
+using WriteTotalsXlsxFunction = int(const CalcInputs&, const CalcResults&, const char* file);
 inline constexpr const char* kWriteTotalsXlsxSymbol = "korvel_write_totals_xlsx";
 
-// The totals workbook at `file`; false when it could not be written or the
-// module could not be loaded.
-bool WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const std::filesystem::path& file);
+// The totals workbook at `file`, by the module.
+int WriteTotalsXlsx(const CalcInputs& inputs, const CalcResults& results, const std::filesystem::path& file);
 
 // Where the module is looked for: ../libexec/korvel beside the program's folder
 // (/usr/bin/korvel: /usr/libexec/korvel), unless set here (tests set the build's).

@@ -9,8 +9,11 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
+#include "forms/form1_layout.h"
 #include "gui/form1.h"
 #include "gui/message_box_feedback.h"
 #include "gui/report_window_host.h"
@@ -100,7 +103,21 @@ QSize InkExtent(const QLabel& label) {
     return extent + QSize(2 * frame, 2 * frame);
 }
 
-bool IsInput(const QWidget* w) { return !w->inherits("QLabel") && !w->inherits("korvel::OutlineRect"); }
+using korvel::form1::ControlLayout;
+using korvel::form1::Kind;
+using korvel::form1::kLayout;
+using korvel::form1::Mode;
+
+QString ObjectName(const ControlLayout& c) { return QString::fromLatin1(c.name.data(), qsizetype(c.name.size())); }
+
+// What is drawn above what: rectangles, then labels, then inputs.
+int Layer(const QWidget* w) { return w->inherits("korvel::OutlineRect") ? 0 : w->inherits("QLabel") ? 1 : 2; }
+
+// The room a control takes: a caption's ink, any other control's box.
+QRect Occupied(QWidget* w) {
+    if (auto* label = qobject_cast<QLabel*>(w)) return QRect(label->pos(), InkExtent(*label));
+    return w->geometry();
+}
 
 QStringList Shown(const QWidget& form) {
     QStringList names;
@@ -124,89 +141,47 @@ private slots:
         QCOMPARE(s.form.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly).size(), 29);
     }
 
-    void control_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QRect>("geometry");
-        QTest::addColumn<bool>("visible");
-        QTest::addColumn<bool>("enabled");
-        QTest::addColumn<int>("alignment");
-        const QString rect = "korvel::OutlineRect", label = "QLabel", field = "QLineEdit";
-        const int left = Qt::AlignLeft, right = Qt::AlignRight, centre = Qt::AlignHCenter;
-        auto row = [](const char* name, const QString& kind, const char* text, QRect geometry, bool visible = true,
-                      bool enabled = true, int alignment = 0) {
-            QTest::newRow(name) << kind << QString::fromUtf8(text) << geometry << visible << enabled << alignment;
-        };
-        row("Shape7", rect, "", {24, 8, 257, 41});
-        row("Check1", "QCheckBox", "", {32, 16, 17, 17});
-        row("Label8", label, "Рассчитывать максимально-разовый выброс прямым пересчетом из валового", {56, 16, 217, 33},
-            true, true, left);
-        row("Shape5", rect, "", {288, 8, 257, 41});
-        row("Label6", label, "Номер источника", {296, 24, 97, 17}, true, true, left);
-        row("Text7", field, "__________", {400, 24, 137, 19}, true, true, left);
-        row("Shape6", rect, "", {24, 56, 521, 49});
-        row("Label7", label, "Выберите марку электрода", {40, 72, 185, 17}, true, true, left);
-        row("Combo1", "QComboBox", "", {240, 72, 297, 21});
-        row("Shape1", rect, "", {24, 112, 353, 33});
-        row("Label1", label, "Масса израсходованных за год электродов, кг", {32, 120, 257, 17}, true, true, left);
-        row("Text1", field, "330.00", {296, 120, 73, 19}, true, true, right);
-        row("Shape2", rect, "", {24, 152, 353, 33});
-        row("Label2", label, "Время непрерывной сварки в день, час.,мин. ", {32, 160, 257, 17}, true, true, left);
-        row("Text2", field, "1", {296, 160, 33, 19}, true, true, right);
-        row("Text3", field, "15", {336, 160, 33, 19}, true, true, right);
-        row("Shape3", rect, "", {24, 192, 353, 33});
-        row("Label3", label, "Количество рабочих дней в году", {32, 200, 257, 17}, true, true, left);
-        row("Text4", field, "365", {296, 200, 73, 19}, true, true, right);
-        row("Shape8", rect, "", {24, 152, 353, 73}, false);
-        row("Label9", label, "Время работы участка, часов в год", {32, 160, 257, 17}, false, true, left);
-        row("Text8", field, "502", {240, 160, 89, 19}, false, true, right);
-        row("Shape4", rect, "", {400, 112, 145, 113});
-        row("Label4", label, "Масса электродов, расходуемых в день, кг", {408, 112, 121, 25}, true, true, centre);
-        row("Text5", field, "Не рассчитано", {408, 144, 129, 19}, true, false, right);
-        row("Label5", label, "Время непрерывной сварки, сек", {408, 168, 121, 25}, true, true, centre);
-        row("Text6", field, "Не рассчитано", {408, 200, 129, 19}, true, false, right);
-        row("Command1", "QPushButton", "Расcчитать и сформировать отчет", {24, 240, 513, 17});
-        row("Label10", label, "ver.1.01 beta 2003", {152, 264, 257, 17}, true, true, centre);
+    // What each row of the layout table makes: its text, whether it is shown
+    // at start, every caption whole inside its box, and inputs drawn above
+    // labels, labels above rectangles.
+    void everyControl() {
+        Started s;
+        const QObjectList stack = s.form.children();
+        for (const ControlLayout& c : kLayout) {
+            QWidget* w = s.Get(ObjectName(c));
+            QCOMPARE(!w->isHidden(), c.visible);
+            if (auto* label = qobject_cast<QLabel*>(w)) {
+                QCOMPARE(label->text(), QString::fromUtf8(c.text));
+                const QSize ink = InkExtent(*label);
+                QVERIFY2(ink.width() <= label->width() && ink.height() <= label->height(), c.name.data());
+            } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+                QCOMPARE(edit->text(), QString::fromUtf8(c.text));
+            } else if (auto* button = qobject_cast<QPushButton*>(w)) {
+                QCOMPARE(button->text(), QString::fromUtf8(c.text));
+                QVERIFY(button->fontMetrics().horizontalAdvance(button->text()) < button->width());
+            }
+            for (QObject* other : stack)
+                if (auto* o = qobject_cast<QWidget*>(other); Layer(o) != Layer(w))
+                    QCOMPARE(stack.indexOf(w) > stack.indexOf(o), Layer(w) > Layer(o));
+        }
     }
 
-    void control() {
-        QFETCH(QString, kind);
-        QFETCH(QString, text);
-        QFETCH(QRect, geometry);
-        QFETCH(bool, visible);
-        QFETCH(bool, enabled);
-        QFETCH(int, alignment);
+    // Every control inside the client area; no two that are shown together
+    // overlap, except a band round what it holds. A caption takes the room
+    // its text takes.
+    void placesInsideAndApart() {
         Started s;
-        QWidget* w = s.Get(QString::fromLatin1(QTest::currentDataTag()));
-        QVERIFY(w->inherits(kind.toLatin1().constData()));
-        QCOMPARE(w->geometry(), geometry);
-        QCOMPARE(!w->isHidden(), visible);
-        QCOMPARE(w->isEnabled(), enabled);
-        if (auto* label = qobject_cast<QLabel*>(w)) {
-            QCOMPARE(label->text(), text);
-            QCOMPARE(int(label->alignment() & Qt::AlignHorizontal_Mask), alignment);
-            // Every caption is whole inside its fixed box.
-            const QSize ink = InkExtent(*label);
-            QVERIFY2(ink.width() <= label->width() && ink.height() <= label->height(), "caption overflows its box");
-        } else if (auto* edit = qobject_cast<QLineEdit*>(w)) {
-            QCOMPARE(edit->text(), text);
-            QCOMPARE(int(edit->alignment() & Qt::AlignHorizontal_Mask), alignment);
-            QCOMPARE(edit->focusPolicy() == Qt::NoFocus, !enabled);
-        } else if (auto* button = qobject_cast<QPushButton*>(w)) {
-            QCOMPARE(button->text(), text);
-            QVERIFY(button->fontMetrics().horizontalAdvance(text) < button->width());
-        } else if (auto* check = qobject_cast<QCheckBox*>(w)) {
-            QCOMPARE(check->text(), text);
-            QCOMPARE(check->checkState(), Qt::Unchecked);
-        } else if (auto* combo = qobject_cast<QComboBox*>(w)) {
-            QVERIFY(!combo->isEditable());
-            QCOMPARE(combo->currentText(), text);
+        for (const ControlLayout& a : kLayout) {
+            QWidget* wa = s.Get(ObjectName(a));
+            QVERIFY2(s.form.rect().contains(wa->geometry()), a.name.data());
+            for (const ControlLayout& b : kLayout) {
+                if (&b <= &a || (a.mode != Mode::both && b.mode != Mode::both && a.mode != b.mode)) continue;
+                const QRect ra = Occupied(wa), rb = Occupied(s.Get(ObjectName(b)));
+                const bool band = a.kind == Kind::Rect || b.kind == Kind::Rect;
+                const bool apart = !ra.intersects(rb) || (band && (ra.contains(rb) || rb.contains(ra)));
+                QVERIFY2(apart, qPrintable(ObjectName(a) + " and " + ObjectName(b)));
+            }
         }
-        // Inputs lie above every label and rectangle.
-        const QObjectList stack = s.form.children();
-        for (QObject* other : stack)
-            if (auto* o = qobject_cast<QWidget*>(other); IsInput(o) != IsInput(w))
-                QCOMPARE(stack.indexOf(w) > stack.indexOf(o), IsInput(w));
     }
 
     void brandList() {
@@ -229,18 +204,24 @@ private slots:
 
     void tabCycle_data() {
         QTest::addColumn<bool>("perYear");
-        QTest::addColumn<QStringList>("cycle");
-        QTest::newRow("daily") << false << QStringList{"Text7", "Combo1", "Text1",    "Text2",
-                                                       "Text3", "Text4",  "Command1", "Check1"};
-        QTest::newRow("per-year") << true << QStringList{"Text7", "Combo1", "Text1", "Command1", "Check1", "Text8"};
+        QTest::newRow("daily") << false;
+        QTest::newRow("per-year") << true;
     }
 
+    // Tab and Shift+Tab walk the controls that take the focus in the mode
+    // shown, in the layout table's order.
     void tabCycle() {
         QFETCH(bool, perYear);
-        QFETCH(QStringList, cycle);
         Started s;
         QVERIFY(s.active);
         if (perYear) s.Click("Check1");
+        std::vector<const ControlLayout*> order;
+        for (const ControlLayout& c : kLayout)
+            if (QWidget* w = s.Get(ObjectName(c)); !w->isHidden() && (w->focusPolicy() & Qt::TabFocus)) order.push_back(&c);
+        std::sort(order.begin(), order.end(), [](auto* x, auto* y) { return x->tabIndex < y->tabIndex; });
+        QStringList cycle;
+        for (const ControlLayout* c : order) cycle << ObjectName(*c);
+        QVERIFY(cycle.size() >= 6);
         s.Get("Text7")->setFocus();
         for (const Qt::KeyboardModifier direction : {Qt::NoModifier, Qt::ShiftModifier}) {
             QStringList seen{Name(QApplication::focusWidget())};
@@ -285,7 +266,8 @@ private slots:
         QTest::addColumn<QString>("how");
         for (const char* field : {"Text1", "Text2", "Text3", "Text4", "Text7", "Text8"})
             for (const char* how : {"Tab", "Shift+Tab", "click"})
-                QTest::addRow("%s by %s", field, how) << QString::fromLatin1(field) << QString::fromLatin1(how);
+                QTest::newRow(QByteArray(field).append(" by ").append(how).constData())
+                    << QString::fromLatin1(field) << QString::fromLatin1(how);
     }
 
     void selectAllOnFocus() {

@@ -9,13 +9,18 @@
 #include <QTextDocument>
 #include <QXmlStreamReader>
 #include <csignal>
+#include <cstdlib>
 
+#include <pwd.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include "calc/number_rules.h"
 #include "gui/report_export.h"
 #include "gui/web_browser.h"
 #include "platform/xlsx_module.h"
+#include "report/atomic_file.h"
+#include "sheets/totals.h"
 #include "support/worked_example.h"
 #include "support/xlsx_cells.h"
 #include "support/zip_entry.h"
@@ -112,8 +117,30 @@ private:
     void (*previous_)(int) = SIG_DFL;
 };
 
+// Permission bits do not stop root: while it lives, a root process acts as
+// nobody (seteuid keeps root to come back to). False when there is no nobody.
+class Unprivileged {
+public:
+    Unprivileged() {
+        if (geteuid() != 0) return;
+        const passwd* nobody = getpwnam("nobody");
+        dropped_ = nobody != nullptr && setegid(nobody->pw_gid) == 0 && seteuid(nobody->pw_uid) == 0;
+        failed_ = !dropped_;
+    }
+    ~Unprivileged() {
+        if (dropped_ && seteuid(0) == 0 && setegid(0) != 0) std::abort();
+    }
+    Unprivileged(const Unprivileged&) = delete;
+    Unprivileged& operator=(const Unprivileged&) = delete;
+    bool Failed() const { return failed_; }
+
+private:
+    bool dropped_ = false;
+    bool failed_ = false;
+};
+
 // The export of the given kind of the report shown in `view`.
-bool Export(const QString& kind, const korvel::WebBrowser& view, const QString& path) {
+korvel::ExportFailure Export(const QString& kind, const korvel::WebBrowser& view, const QString& path) {
     if (kind == u"htm") return korvel::SaveReportHtml(view.ShownBytes(), path);
     if (kind == u"pdf") return korvel::SaveReportPdf(*view.document(), path);
     if (kind == u"odt") return korvel::SaveReportOdt(*view.document(), path);
@@ -223,19 +250,19 @@ private slots:
         korvel::RunOutcome run = RunWith("УОНИ 13/45", "330.00", ',');
         run.inputs.sourceName = "=Цех 1";
         QTemporaryDir dir;
-        QVERIFY(korvel::SaveTotalsXlsx(run.inputs, run.results, dir.filePath("t.xlsx")));
+        QVERIFY(!korvel::SaveTotalsXlsx(run.inputs, run.results, dir.filePath("t.xlsx")));
         auto cells = korvel::testing::XlsxCells(dir.filePath("t.xlsx").toStdString());
         QCOMPARE(cells["A1"].value, "Источник выброса");
         QCOMPARE(cells["B1"].value, "=Цех 1");
         QCOMPARE(cells["B2"].value, "УОНИ 13/45");
-        QCOMPARE(cells["A4"].value, "Код вещества");
-        QVERIFY(cells["A5"].text && cells["A7"].text);
-        QCOMPARE(cells["A5"].value, "0143");
-        QCOMPARE(cells["A7"].value, "2908");
-        QVERIFY(!cells["C5"].text && !cells["D7"].text);
-        QCOMPARE(std::stod(cells["C5"].value), run.results.maxEmission[0]);
-        QCOMPARE(std::stod(cells["D7"].value), run.results.grossEmission[2]);
-        QVERIFY(!cells.contains("A12"));  // seven substances of this brand
+        QCOMPARE(cells["A3"].value, "Код вещества");  // right below the brand, as in the CSV
+        QVERIFY(cells["A4"].text && cells["A6"].text);
+        QCOMPARE(cells["A4"].value, "0143");
+        QCOMPARE(cells["A6"].value, "2908");
+        QVERIFY(!cells["C4"].text && !cells["D6"].text);
+        QCOMPARE(std::stod(cells["C4"].value), run.results.maxEmission[0]);
+        QCOMPARE(std::stod(cells["D6"].value), run.results.grossEmission[2]);
+        QVERIFY(!cells.contains("A11"));  // seven substances of this brand
     }
 
     void odtHoldsTheWholeReport_data() {
@@ -248,7 +275,7 @@ private slots:
         QTemporaryDir dir;
         korvel::WebBrowser view;
         view.Navigate(Golden(qPrintable(report)));
-        QVERIFY(korvel::SaveReportOdt(*view.document(), dir.filePath("r.odt")));
+        QVERIFY(!korvel::SaveReportOdt(*view.document(), dir.filePath("r.odt")));
 
         const OdtContent odt =
             ReadOdtContent(korvel::testing::ReadZipEntry(dir.filePath("r.odt").toStdString(), "content.xml"));
@@ -259,18 +286,32 @@ private slots:
         for (const QString& line : shown) QVERIFY2(odt.lines.contains(line), qPrintable(line));
     }
 
-    void exportsReplaceAtomically_data() {
+    // A failed export names the file and says why, and leaves the file that
+    // was there as it was; a second attempt that can write replaces it.
+    void failedExportsSayWhy_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("start");
-        QTest::newRow("html") << "htm" << QByteArray("<HTML>");
-        QTest::newRow("pdf") << "pdf" << QByteArray("%PDF-");
-        QTest::newRow("odt") << "odt" << QByteArray("PK\x03\x04");
-        QTest::newRow("csv") << "csv" << QByteArray("\xEF\xBB\xBF");
-        QTest::newRow("xlsx") << "xlsx" << QByteArray("PK\x03\x04");
+        QTest::addColumn<bool>("readOnlyFolder");  // else the disk fills up part-way
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("reason");
+        const QList<QPair<QString, QByteArray>> kinds{{"htm", "<HTML>"},
+                                                      {"pdf", "%PDF-"},
+                                                      {"odt", "PK\x03\x04"},
+                                                      {"csv", "\xEF\xBB\xBF"},
+                                                      {"xlsx", "PK\x03\x04"}};
+        for (const auto& [kind, start] : kinds) {
+            QTest::addRow("%s, read-only folder", qPrintable(kind))
+                << kind << start << true << korvel::kPermissionDenied << "нет прав доступа";
+            QTest::addRow("%s, full disk", qPrintable(kind))
+                << kind << start << false << korvel::kDiskFull << "файл слишком велик";
+        }
     }
-    void exportsReplaceAtomically() {
+    void failedExportsSayWhy() {
         QFETCH(QString, kind);
         QFETCH(QByteArray, start);
+        QFETCH(bool, readOnlyFolder);
+        QFETCH(int, code);
+        QFETCH(QString, reason);
         QTemporaryDir dir;
         const QString path = dir.filePath("export." + kind);
         const QByteArray old = "the user's own file\n";
@@ -280,14 +321,24 @@ private slots:
         korvel::WebBrowser view;
         view.Navigate(Golden("worked_daily_comma.htm"));
 
-        {  // A write that fails part-way leaves the old file, and nothing else.
+        korvel::ExportFailure failure;
+        if (readOnlyFolder) {
+            QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+            const Unprivileged nobody;
+            if (nobody.Failed()) QSKIP("no unprivileged user to run as");
+            failure = Export(kind, view, path);
+        } else {
             const FileSizeLimit limit(static_cast<rlim_t>(old.size()));
-            QVERIFY(!Export(kind, view, path));
+            failure = Export(kind, view, path);
         }
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QVERIFY(failure);
+        const QString text = QString::fromStdString(korvel::ErrorText(*failure));
+        QVERIFY2(failure->Code() == code && text.contains("«" + path + "»") && text.endsWith(reason), qPrintable(text));
         QCOMPARE(ReadAll(path), old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"export." + kind});
 
-        QVERIFY(Export(kind, view, path));
+        QVERIFY(!Export(kind, view, path));
         QVERIFY(ReadAll(path).startsWith(start));
     }
 };

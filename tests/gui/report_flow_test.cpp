@@ -198,20 +198,25 @@ private slots:
         QVERIFY(window);
         bool openAfterForm1Closed = false;
         bool reportClosed = false;
-        QTimer closeForm1, closeReport, giveUp;
-        for (QTimer* timer : {&closeForm1, &closeReport, &giveUp}) timer->setSingleShot(true);
-        connect(&closeForm1, &QTimer::timeout, [&] {
-            p.form.close();
-            openAfterForm1Closed = window && window->isVisible();
-        });
-        connect(&closeReport, &QTimer::timeout, [&] {
-            reportClosed = true;
-            window->close();
-        });
-        connect(&giveUp, &QTimer::timeout, [] { QCoreApplication::exit(2); });
-        closeForm1.start(0);
-        closeReport.start(100);
-        giveUp.start(5000);
+        // Each step is an event of the running loop: the input window closes
+        // first; the report window after that close has been handled, unless
+        // the program has ended with it.
+        QMetaObject::invokeMethod(
+            &p.form,
+            [&] {
+                p.form.close();
+                openAfterForm1Closed = window && window->isVisible();
+                QMetaObject::invokeMethod(
+                    window,
+                    [&] {
+                        reportClosed = true;
+                        window->close();
+                    },
+                    Qt::QueuedConnection);
+            },
+            Qt::QueuedConnection);
+        // Only a guard, should the last close not end the loop.
+        QTimer::singleShot(5000, [] { QCoreApplication::exit(2); });
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(openAfterForm1Closed);
         QVERIFY(reportClosed);
