@@ -3,6 +3,7 @@
 // and the names of its files.
 #include <algorithm>
 
+#include "calc/number_rules.h"
 #include "report/file_names.h"
 #include "sheets/inventory.h"
 #include "sheets/stations_table.h"

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "calc/closing_step.h"
+#include "calc/number_rules.h"
 #include "sheets/stations_table.h"
 
 namespace korvel {
