@@ -2,6 +2,7 @@
 #include "sheets/station_run.h"
 
 #include "calc/closing_step.h"
+#include "sheets/pollution_sources.h"
 
 namespace korvel {
 
@@ -20,10 +21,14 @@ std::string Status(const RunOutcome& run, const RunEnd& end) {
 
 }  // namespace
 
-StationOutcome RunStation(const RunInputs& row, char separator, const ReportWriter& writeReport) {
+StationOutcome RunStation(const StationInputs& row, char separator, const ReportWriter& writeReport) {
     StationOutcome outcome;
     if (!row.brand.empty() && FindBrand(row.brand) == nullptr) {
         outcome.status = "марка электрода «" + row.brand + "» не из списка марок";
+        return outcome;
+    }
+    if (!PollutionSourceNumber(row.pollutionSource)) {
+        outcome.status = PollutionSourceNumberFault(row.pollutionSource);
         return outcome;
     }
 

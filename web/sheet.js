@@ -6,8 +6,9 @@
 // the rows and computes them; this file shows its texts and passes on edits.
 const ROW_HEIGHT = 21;  // px, borders included: every row is one line
 const SPARE_ROWS = 4;   // rendered above and below the view; scrolling moves rows rather than drawing all anew
-const INPUTS = 7;       // editable columns, in the core's order
-const BRAND = 1;
+const INPUTS = 8;       // editable columns, in the core's order
+const BRAND = 2;
+const LAST_FIXED = 1;  // the source and its ИЗА stay at the left
 const STATUS = INPUTS + 2;  // after b and t
 const NUMBER_WIDTH = 48;  // px, the row numbers' column
 const ACTIVE_ID = "activeCell";
@@ -32,7 +33,7 @@ function size() {
 
 function buildColumns(names) {
     const inputs = [
-        ["Источник выброса", 200], ["Марка электрода", 116], ["Расход, кг/год", 84], ["Часов в день", 60],
+        ["Источник выброса", 200], ["ИЗА", 48], ["Марка электрода", 116], ["Расход, кг/год", 84], ["Часов в день", 60],
         ["Минут", 52], ["Рабочих дней", 62], ["Часов в год", 70],
     ];
     columns = inputs.map(([label, width], i) => ({label, title: names.inputs[i], width, kind: "input"}));
@@ -47,7 +48,7 @@ function buildColumns(names) {
 
 // A column's cells: its kind, its place, and whether it stays at the left.
 function cellClass(column, i) {
-    return `${column.kind} col${i}${i <= BRAND ? " fixed" : ""}`;
+    return `${column.kind} col${i}${i <= LAST_FIXED ? " fixed" : ""}`;
 }
 
 // The header, and the width the fixed layout needs.
