@@ -14,9 +14,10 @@ cd "$(dirname "$0")"
 # Debian packages by what needs them.
 # run: building and starting the window (its compiler, Qt and its X11
 # platform plugins, the libraries it links (libxlsxwriter links zlib, whose
-# -dev package it does not bring), its font and Qt's Russian texts).
+# -dev package it does not bring; minizip and expat read workbooks), its font
+# and Qt's Russian texts).
 run_packages=(g++ cmake ninja-build pkg-config qt6-base-dev libxcb1-dev libxlsxwriter-dev zlib1g-dev
-              libgumbo-dev fonts-liberation2 qt6-translations-l10n)
+              libminizip-dev libexpat1-dev libgumbo-dev fonts-liberation2 qt6-translations-l10n)
 # test: the native tests and benchmarks, the windows under a real window
 # manager, the regional settings they switch between, exported documents read
 # back, the fuzz targets (clang's libFuzzer), the report view beside Chromium.

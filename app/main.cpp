@@ -9,12 +9,12 @@
 
 #include "app/command_line.h"
 #include "app/display_guard.h"
-#include "app/form1.h"
 #include "app/program.h"
 #include "app/report_path.h"
-#include "app/termination_signals.h"
+#include "gui/form1.h"
 #include "korvel/version.h"
 #include "platform/qt_translations.h"
+#include "platform/termination_signals.h"
 
 int main(int argc, char* argv[]) {
     if (const std::optional<int> done = korvel::AnswerCommandLine(argc, argv, std::cout, std::cerr)) return *done;

@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
-#include "app/form1.h"
-#include "platform/message_box_feedback.h"
-#include "platform/report_window_host.h"
+#include "gui/form1.h"
+#include "gui/message_box_feedback.h"
+#include "gui/report_window_host.h"
 
 namespace korvel {
 

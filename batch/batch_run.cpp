@@ -16,9 +16,11 @@
 #include "sheets/stations_table.h"
 #include "sheets/summary.h"
 #include "report/atomic_file.h"
+#include "report/system_error_text.h"
 #include "report/report_document.h"
 #include "report/report_file.h"
 #include "sheets/xlsx.h"
+#include "sheets/xlsx_records.h"
 
 namespace korvel::batch {
 
@@ -119,7 +121,7 @@ public:
           const std::vector<PollutionSourceParameters>& parameters)
         : options_(options),
           streams_(streams),
-          input_(options.input),
+          input_(options.input, XlsxRecords, options.separator),
           nameWidth_(RowNumberWidth(records)),
           progress_(streams.err, records, streams.errIsTerminal && !options.quiet && records > 5000),
           summary_(options),
@@ -255,9 +257,9 @@ void MakeOutputDir(const fs::path& dir) {
 // number, against which they are checked before anything is written.
 std::size_t CheckInput(const Options& options, const std::vector<PollutionSourceParameters>& parameters,
                        BatchStreams& streams) {
-    if (options.pollutionSources.empty()) return CheckStations(options.input);
+    if (options.pollutionSources.empty()) return CheckStations(options.input, XlsxRecords);
     std::vector<std::size_t> posts(kPollutionSourceNumbers);
-    StationsTable input(options.input);
+    StationsTable input(options.input, XlsxRecords);
     const auto column = static_cast<std::size_t>(
         std::find(kStationColumns.begin(), kStationColumns.end(), "pollution_source") - kStationColumns.begin());
     while (input.Skip()) {

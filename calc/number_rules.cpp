@@ -100,31 +100,7 @@ double Convert(const ScannedNumber& n) {
     return n.negative ? -value : value;
 }
 
-std::string_view DescriptionOf(int code) {
-    switch (code) {
-        case FatalError::kOverflow:
-            return "Переполнение";
-        case FatalError::kDivisionByZero:
-            return "Деление на ноль";
-        case FatalError::kTypeMismatch:
-            return "Несоответствие типа";
-        default:
-            return "";
-    }
-}
-
 }  // namespace
-
-FatalError::FatalError(int code, std::string description)
-    : std::runtime_error(std::to_string(code) + ": " + description),
-      code_(code),
-      description_(std::move(description)) {}
-
-FatalError::FatalError(int code) : FatalError(code, std::string(DescriptionOf(code))) {}
-
-std::string ErrorText(const FatalError& error) {
-    return "Ошибка " + std::to_string(error.Code()) + ": " + error.Description();
-}
 
 double ToNumber(std::string_view text, char separator) {
     // Only blanks: a tab or line feed at either end leaves the text no number.

@@ -6,36 +6,13 @@
 #pragma once
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <variant>
 
+#include "calc/fatal_error.h"
+
 namespace korvel {
-
-// The failure that ends a run: a conversion or arithmetic rule that cannot
-// give a value, or a file that cannot be written.
-class FatalError : public std::runtime_error {
-public:
-    // Codes of the number rules.
-    static constexpr int kOverflow = 6;
-    static constexpr int kDivisionByZero = 11;
-    static constexpr int kTypeMismatch = 13;
-
-    FatalError(int code, std::string description);
-    // A number rule's code with its short Russian description.
-    explicit FatalError(int code);
-
-    int Code() const noexcept { return code_; }
-    const std::string& Description() const noexcept { return description_; }
-
-private:
-    int code_;
-    std::string description_;
-};
-
-// How every front end names a failure: "Ошибка <code>: <description>".
-std::string ErrorText(const FatalError& error);
 
 // Text to double, with the regional separator. Leading and trailing blanks
 // (U+0020 only) are ignored; what remains must be [+-]digits[<sep>digits][(E|e)[+-]digits].

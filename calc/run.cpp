@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "calc/number_rules.h"
+
 namespace korvel {
 
 namespace {

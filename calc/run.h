@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "calc/number_rules.h"
+#include "calc/fatal_error.h"
 #include "calc/substances.h"
 
 namespace korvel {

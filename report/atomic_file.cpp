@@ -7,6 +7,8 @@
 #include <string>
 #include <system_error>
 
+#include "report/system_error_text.h"
+
 namespace korvel {
 
 namespace {
@@ -50,34 +52,6 @@ std::string Utf8(const std::filesystem::path& path) {
 }
 
 }  // namespace
-
-std::string SystemErrorText(int error) {
-    switch (error) {
-        case ENOSPC:
-            return "на диске нет свободного места";
-#ifdef EDQUOT
-        case EDQUOT:
-            return "превышена дисковая квота";
-#endif
-        case EFBIG:
-            return "файл слишком велик";
-        case EROFS:
-            return "диск доступен только для чтения";
-        case EACCES:
-        case EPERM:
-            return "нет прав доступа";
-        case ENOENT:
-            return "нет такого файла или папки";
-        case ENOTDIR:
-            return "часть пути - не папка";
-        case EISDIR:
-            return "под этим именем папка";
-        case EIO:
-            return "ошибка ввода-вывода";
-        default:
-            return "системная ошибка " + std::to_string(error);
-    }
-}
 
 FatalError FileError(int error, std::string_view action, std::string_view what, const std::filesystem::path& path) {
     std::string description = "Не удалось ";

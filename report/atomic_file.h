@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "calc/number_rules.h"
+#include "calc/fatal_error.h"
 
 namespace korvel {
 
@@ -19,10 +19,6 @@ inline constexpr int kDiskFull = 61;
 inline constexpr int kFileAccessError = 75;  // any other failure of the file system
 inline constexpr int kPermissionDenied = 70;
 inline constexpr int kPathNotFound = 76;
-
-// What a system error number (errno) means, in Russian, for the errors a
-// file can meet; "системная ошибка N" for the others.
-std::string SystemErrorText(int error);
 
 // The failure to `action` ("создать") the file named by `what` at `path`,
 // with the code that the system's error number `error` maps to:

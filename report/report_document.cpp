@@ -6,6 +6,7 @@
 #include <initializer_list>
 #include <string_view>
 
+#include "calc/number_rules.h"
 #include "report/report_links.h"
 #include "report/windows1251.h"
 

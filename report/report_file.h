@@ -7,6 +7,7 @@
 #include <optional>
 #include <string_view>
 
+#include "calc/fatal_error.h"
 #include "calc/run.h"
 #include "report/atomic_file.h"
 

@@ -3,9 +3,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <system_error>
 
-#include "report/atomic_file.h"
+#include "report/system_error_text.h"
 #include "sheets/csv.h"
 
 namespace korvel {
@@ -105,6 +106,20 @@ void ThrowCsvFault(const CsvError& error, std::string_view name, const std::vect
     throw StationsError(message);
 }
 
+namespace {
+
+// Looks at the first bytes and goes back to the start.
+bool StartsAsZip(std::istream& in) {
+    char start[4] = {};
+    in.read(start, sizeof start);
+    const std::string_view read(start, static_cast<std::size_t>(in.gcount()));
+    in.clear();
+    in.seekg(0);
+    return LooksLikeZip(read);
+}
+
+}  // namespace
+
 std::unique_ptr<RecordSource> CsvRecords(std::istream& in) { return std::make_unique<CsvSource>(in); }
 
 void SetStationField(StationInputs& typed, std::size_t column, std::string text) {
@@ -112,12 +127,21 @@ void SetStationField(StationInputs& typed, std::size_t column, std::string text)
     typed.perYearMode = !typed.hoursPerYear.empty();
 }
 
-StationsTable::StationsTable(const fs::path& path)
-    : name_(path.filename().string()), label_(path.string()), file_(OpenInput(path)) {
-    try {
-        source_ = CsvRecords(*file_);
-    } catch (const CsvError& error) {
-        Fail(error);
+bool LooksLikeZip(std::string_view bytes) { return bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4); }
+
+StationsTable::StationsTable(const fs::path& path, const WorkbookReader& workbook, char separator)
+    : name_(path.filename().string()), label_(path.string()), file_(OpenInput(path)), separator_(separator) {
+    if (workbook && StartsAsZip(*file_)) {
+        const std::string bytes{std::istreambuf_iterator<char>(*file_), std::istreambuf_iterator<char>()};
+        if (file_->bad()) throw StationsError("ошибка чтения файла «" + label_ + "»");
+        file_.reset();
+        source_ = workbook(bytes, name_);
+    } else {
+        try {
+            source_ = CsvRecords(*file_);
+        } catch (const CsvError& error) {
+            Fail(error);
+        }
     }
     ReadHeader();
 }
@@ -179,8 +203,8 @@ bool StationsTable::Next(StationRow& row) {
     return true;
 }
 
-std::size_t CheckStations(const fs::path& path) {
-    StationsTable file(path);
+std::size_t CheckStations(const fs::path& path, const WorkbookReader& workbook) {
+    StationsTable file(path, workbook);
     while (file.Skip()) {
     }
     return file.Records();

@@ -85,13 +85,22 @@ inline constexpr std::array<std::string StationInputs::*, kStationColumns.size()
 // with hours per year is in per-year mode.
 void SetStationField(StationInputs& typed, std::size_t column, std::string text);
 
+// Reads a workbook's bytes whole as records, or throws StationsError naming
+// the file `name` (XlsxRecords).
+using WorkbookReader = std::function<std::unique_ptr<RecordSource>(std::string_view bytes, std::string_view name)>;
+
+// The bytes start as a ZIP archive does, as every XLSX workbook does.
+bool LooksLikeZip(std::string_view bytes);
+
 // Reads the rows of a table in order. Every fault (no such file, no required
 // column, a record of the wrong length, text that is not UTF-8) throws
 // StationsError with the file line and column.
 class StationsTable {
 public:
-    // A CSV file.
-    explicit StationsTable(const std::filesystem::path& path);
+    // A CSV file; or, given `workbook`, a file that starts as a ZIP archive is
+    // read with it, and a number cell of hours per year written with `separator`.
+    explicit StationsTable(const std::filesystem::path& path, const WorkbookReader& workbook = {},
+                           char separator = '.');
     // Records from `source`, named `name` in messages. A number cell in the
     // hours-per-year column is written with `separator`, as if typed.
     StationsTable(std::string name, std::unique_ptr<RecordSource> source, char separator);
@@ -128,7 +137,7 @@ private:
 
 // The first pass over a file, before anything is written: reads it whole and
 // gives its number of data records. Throws as StationsTable does.
-std::size_t CheckStations(const std::filesystem::path& path);
+std::size_t CheckStations(const std::filesystem::path& path, const WorkbookReader& workbook = {});
 
 // The rows as korvel-batch reads them back: a header of every column, then
 // one line per row, each text as it is (quoted as RFC 4180 asks), so that a

@@ -309,8 +309,6 @@ StationsError Unreadable(std::string_view name, std::string_view why) {
 
 }  // namespace
 
-bool LooksLikeZip(std::string_view bytes) { return bytes.substr(0, 4) == std::string_view("PK\x03\x04", 4); }
-
 std::unique_ptr<RecordSource> XlsxRecords(std::string_view bytes, std::string_view name) {
     try {
         Workbook book(bytes);

@@ -16,7 +16,4 @@ namespace korvel {
 // are not a workbook with a sheet.
 std::unique_ptr<RecordSource> XlsxRecords(std::string_view bytes, std::string_view name);
 
-// The bytes start as a ZIP archive does, as every XLSX workbook does.
-bool LooksLikeZip(std::string_view bytes);
-
 }  // namespace korvel

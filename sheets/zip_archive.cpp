@@ -124,7 +124,11 @@ ZipWriter::~ZipWriter() = default;
 void ZipWriter::Add(std::string_view name, std::string_view bytes, std::time_t when) {
     zip_fileinfo info{};
     if (const std::tm* local = std::localtime(&when)) {
-        info.tmz_date = {local->tm_sec, local->tm_min, local->tm_hour, local->tm_mday, local->tm_mon, local->tm_year};
+        // Its fields are int in zlib's own minizip, unsigned in Debian's.
+        using Field = decltype(info.tmz_date.tm_sec);
+        info.tmz_date = {static_cast<Field>(local->tm_sec),  static_cast<Field>(local->tm_min),
+                         static_cast<Field>(local->tm_hour), static_cast<Field>(local->tm_mday),
+                         static_cast<Field>(local->tm_mon),  static_cast<Field>(local->tm_year)};
     }
     constexpr uLong kUtf8Names = 1 << 11;  // the general purpose flag for UTF-8 names
     const std::string member(name);

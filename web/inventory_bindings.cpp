@@ -16,7 +16,7 @@
 #include "calc/number_rules.h"
 #include "calc/substances.h"
 #include "sheets/stations_table.h"
-#include "web/inventory.h"
+#include "sheets/inventory.h"
 #include "web/record.h"
 
 namespace korvel::web {

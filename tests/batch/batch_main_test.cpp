@@ -21,8 +21,10 @@
 #include "sheets/csv_reader.h"
 #include "report/file_names.h"
 #include "calc/closing_step.h"
+#include "calc/number_rules.h"
 #include "report/report_document.h"
 #include "support/scratch_folder.h"
+#include "support/workbook.h"
 #include "support/xlsx_cells.h"
 
 namespace korvel::batch {
@@ -383,6 +385,29 @@ TEST_F(Batch, BadInputStopsBeforeAnythingIsWritten) {
         for (const std::string& part : c.mentions) EXPECT_NE(err_.str().find(part), std::string::npos) << err_.str();
         EXPECT_FALSE(fs::exists(out));
     }
+}
+
+TEST_F(Batch, AWorkbookIsReadAsTheSameRowsInCsv) {
+    const fs::path book = Input(testing::Workbook({{"source", "brand", "consumption", "hours", "minutes", "days",
+                                                     "hours_per_year"},
+                                                    {"А", "УОНИ 13/45", "#330.5", "#1", "#15", "#365"},
+                                                    {},
+                                                    {"Б", "УОНИ 13/45", "#330", "", "", "", "#502.5"}}),
+                                "in.xlsx");
+    const fs::path csv = Input("source;brand;consumption;hours;minutes;days;hours_per_year\n"
+                               "А;УОНИ 13/45;330.5;1;15;365;\n\nБ;УОНИ 13/45;330;;;;502,5\n");
+    for (const fs::path& input : {book, csv}) {
+        ASSERT_EQ(Run({input.string(), "-o", (dir_ / input.extension()).string(), "--decimal-separator=,"}),
+                  kExitAllOk) << err_.str();
+    }
+    EXPECT_EQ(ReadBytes(dir_ / ".xlsx" / "summary.csv"), ReadBytes(dir_ / ".csv" / "summary.csv"));
+    const std::string report = ReportFileName(3, RowNumberWidth(3), "Б");
+    ASSERT_TRUE(fs::exists(dir_ / ".csv" / report));
+    EXPECT_EQ(ReadBytes(dir_ / ".xlsx" / report), ReadBytes(dir_ / ".csv" / report));
+    const std::string broken = ReadBytes(book).substr(0, 100);
+    EXPECT_EQ(Run({Input(broken, "in.xlsx").string(), "-o", (dir_ / "never").string()}), kExitBadInput);
+    EXPECT_EQ(err_.str(), "korvel-batch: in.xlsx: не читается как книга XLSX: это не архив ZIP\n");
+    EXPECT_FALSE(fs::exists(dir_ / "never"));
 }
 
 TEST_F(Batch, UsageAndFileSystemErrorsExitWithTwo) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "calc/closing_step.h"
+#include "calc/number_rules.h"
 #include "support/worked_example.h"
 
 namespace korvel {

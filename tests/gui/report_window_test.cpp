@@ -6,8 +6,8 @@
 #include <QTest>
 #include <QTextDocument>
 
-#include "platform/report_window_host.h"
-#include "tests/platform/cp1251_file.h"
+#include "gui/report_window_host.h"
+#include "tests/gui/cp1251_file.h"
 
 using korvel::Form2;
 using korvel::ReportWindowHost;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/web_browser.h"
+#include "gui/web_browser.h"
 
 #include <QDesktopServices>
 #include <QFile>

@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "calc/run.h"
-#include "platform/form2.h"
+#include "gui/form2.h"
 
 namespace korvel {
 

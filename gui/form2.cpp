@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/form2.h"
+#include "gui/form2.h"
 
 #include <QAction>
 #include <QDir>
@@ -13,7 +13,7 @@
 #include <QStandardPaths>
 #include <QUrl>
 
-#include "platform/report_export.h"
+#include "gui/report_export.h"
 #include "platform/session_folder.h"
 #include "platform/window_placement.h"
 #include "report/file_names.h"

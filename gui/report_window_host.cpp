@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/report_window_host.h"
+#include "gui/report_window_host.h"
 
 #include "platform/window_placement.h"
 

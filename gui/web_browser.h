@@ -5,21 +5,23 @@
 
 #include <QTextBrowser>
 #include <QUrl>
+#include <filesystem>
 #include <functional>
-
-#include "platform/html_view.h"
 
 namespace korvel {
 
 // Windows-1251 bytes to text.
 QString DecodeWindows1251(const QByteArray& bytes);
 
-class WebBrowser : public QTextBrowser, public HtmlView {
+class WebBrowser : public QTextBrowser {
     Q_OBJECT
 public:
     explicit WebBrowser(QWidget* parent = nullptr);
 
-    void Navigate(const std::filesystem::path& file) override;
+    // Shows the local file at `file`, read as Windows-1251 (the report declares
+    // no character set). Relative resources resolve against the file's folder.
+    // A file that cannot be read leaves a short notice in the view instead.
+    void Navigate(const std::filesystem::path& file);
 
     // The bytes of the report on show, as read when it was navigated to (the
     // file may have been rewritten since); empty when it could not be read.

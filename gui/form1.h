@@ -3,7 +3,6 @@
 // calculation run takes, and which shows the run's boxes, results and report.
 #pragma once
 
-#include <QLineEdit>
 #include <QWidget>
 #include <array>
 #include <filesystem>
@@ -14,43 +13,14 @@
 
 class QCheckBox;
 class QComboBox;
+class QLineEdit;
 class QPushButton;
 
 namespace korvel {
 
-class ReportDisplay;  // platform/report_window_host.h
-class RunFeedback;    // platform/message_box_feedback.h
+class ReportDisplay;  // gui/report_window_host.h
+class RunFeedback;    // gui/message_box_feedback.h
 struct RunEnd;
-
-// A one-pixel outline in the window-text colour, no fill, no input.
-class OutlineRect : public QWidget {
-    Q_OBJECT
-public:
-    explicit OutlineRect(QWidget* parent);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-};
-
-// A text field that selects its whole text whenever it receives the focus,
-// and keeps it selected after the click that gave it the focus.
-class SelectAllField : public QLineEdit {
-    Q_OBJECT
-public:
-    explicit SelectAllField(QWidget* parent) : QLineEdit(parent) {}
-
-protected:
-    void focusInEvent(QFocusEvent* event) override;
-    void focusOutEvent(QFocusEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    // The focusing click is still in progress: it must not move the caret.
-    bool focusedByClick_ = false;
-    bool swallowingClick_ = false;
-};
 
 namespace form1 {
 struct ControlLayout;  // one row of the window's layout table

@@ -6,7 +6,7 @@
 // and sit in a framed table in both or in neither. Exits 77 (skipped) when
 // Chromium is not installed.
 //
-//   node report_view_test.mjs build/tests/platform/report_view_runs build/batch/korvel-batch REPORT|CSV...
+//   node report_view_test.mjs build/tests/gui/report_view_runs build/batch/korvel-batch REPORT|CSV...
 import {execFileSync} from "node:child_process";
 import {existsSync} from "node:fs";
 import {mkdtemp, readdir, readFile, rm} from "node:fs/promises";

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "web/inventory.h"
+#include "sheets/inventory.h"
 
 #include <algorithm>
 #include <ctime>
@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "sheets/summary.h"
+#include "report/atomic_file.h"
 #include "report/file_names.h"
 #include "report/report_document.h"
 #include "sheets/csv_reader.h"
@@ -17,7 +18,7 @@
 #include "sheets/xlsx_records.h"
 #include "sheets/zip_archive.h"
 
-namespace korvel::web {
+namespace korvel {
 
 namespace {
 
@@ -161,22 +162,20 @@ std::string Inventory::SummaryCsv() const {
     return bytes;
 }
 
-// The workbook is written where the library can write, the module's own file
-// system in memory, and read back.
+// The library writes the workbook to a file of its own (in the page, in the
+// module's file system in memory), which is read back and, never committed,
+// removed.
 std::string Inventory::SummaryXlsx(const std::string& title) const {
-    const std::filesystem::path path = "/tmp/korvel-summary.xlsx";
+    const AtomicFile file(std::filesystem::temp_directory_path() / "korvel-summary.xlsx", "сводку");
     {
-        const auto summary = XlsxSummary(path, title, kPageProgram, separator_);
+        const auto summary = XlsxSummary(file.TemporaryPath(), title, kPageProgram, separator_);
         for (std::size_t i = 0; i < rows_.size(); ++i) {
             if (!rows_[i].blank) summary->Add({i + 1, rows_[i].typed, rows_[i].outcome}, {});
         }
         summary->Finish();
     }
-    std::ifstream in(path, std::ios::binary);
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    in.close();
-    std::filesystem::remove(path);
-    return bytes;
+    std::ifstream in(file.TemporaryPath(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 std::string Inventory::ReportName(std::size_t row) const {
@@ -205,4 +204,4 @@ std::optional<std::pair<std::string, std::string>> Inventory::Report(std::size_t
     return report;
 }
 
-}  // namespace korvel::web
+}  // namespace korvel

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/message_box_feedback.h"
+#include "gui/message_box_feedback.h"
 
 #include <QMessageBox>
 

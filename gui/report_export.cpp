@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/report_export.h"
+#include "gui/report_export.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -15,7 +15,7 @@
 #include <utility>
 
 #include "calc/substances.h"
-#include "platform/flat_document.h"
+#include "gui/flat_document.h"
 #include "platform/xlsx_module.h"
 
 namespace korvel {

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The page's inventory: every source of an enterprise as a row of
-// korvel-batch's input, each computed as the batch computes it, with the
+// An inventory being edited (the inventory page's table): every source of an
+// enterprise as a row of korvel-batch's input, each computed as the batch computes it, with the
 // totals and every file the batch writes. Rows keep their texts and what the
 // run made of them, never a report: reports are made again when asked for.
 #pragma once
@@ -17,7 +17,7 @@
 #include "calc/run.h"
 #include "calc/substances.h"
 
-namespace korvel::web {
+namespace korvel {
 
 struct InventoryRow {
     StationInputs typed;
@@ -85,4 +85,4 @@ private:
     std::vector<std::pair<std::size_t, std::vector<InventoryRow>>> deleted_;
 };
 
-}  // namespace korvel::web
+}  // namespace korvel

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "calc/number_rules.h"
+#include "calc/fatal_error.h"
 
 class QWidget;
 

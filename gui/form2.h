@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "calc/run.h"
-#include "platform/web_browser.h"
+#include "gui/web_browser.h"
 
 namespace korvel {
 

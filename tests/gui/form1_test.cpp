@@ -11,9 +11,9 @@
 #include <QTest>
 #include <cmath>
 
-#include "app/form1.h"
-#include "platform/message_box_feedback.h"
-#include "platform/report_window_host.h"
+#include "gui/form1.h"
+#include "gui/message_box_feedback.h"
+#include "gui/report_window_host.h"
 #include "platform/window_placement.h"
 #include "report/windows1251.h"
 

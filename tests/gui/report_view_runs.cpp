@@ -12,7 +12,7 @@
 #include <QTextTable>
 #include <cstdio>
 
-#include "platform/web_browser.h"
+#include "gui/web_browser.h"
 
 namespace {
 

@@ -1,14 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/form1.h"
+#include "gui/form1.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFocusEvent>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QMouseEvent>
-#include <QPainter>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTextLayout>
 #include <algorithm>
@@ -18,9 +16,11 @@
 #include "calc/closing_step.h"
 #include "calc/substances.h"
 #include "forms/form1_layout.h"
-#include "platform/brand_list.h"
-#include "platform/message_box_feedback.h"
-#include "platform/report_window_host.h"
+#include "gui/brand_list.h"
+#include "gui/message_box_feedback.h"
+#include "gui/outline_rect.h"
+#include "gui/report_window_host.h"
+#include "gui/select_all_field.h"
 #include "platform/window_placement.h"
 #include "report/report_file.h"
 
@@ -96,59 +96,6 @@ QFont Form1::DialogFont(const QFont& base) {
     if (CaptionsFit(font)) return font;
     font.setPointSize(8);
     return font;
-}
-
-OutlineRect::OutlineRect(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-    setFocusPolicy(Qt::NoFocus);
-}
-
-void OutlineRect::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setPen(QPen(palette().color(QPalette::WindowText), 0));
-    painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-}
-
-void SelectAllField::focusInEvent(QFocusEvent* event) {
-    QLineEdit::focusInEvent(event);
-    // Coming back from another window or from a popup (the field's own context
-    // menu) is no entering of the field: the caret the user placed stays.
-    if (event->reason() == Qt::ActiveWindowFocusReason || event->reason() == Qt::PopupFocusReason) return;
-    selectAll();
-    focusedByClick_ = event->reason() == Qt::MouseFocusReason;
-}
-
-void SelectAllField::focusOutEvent(QFocusEvent* event) {
-    focusedByClick_ = swallowingClick_ = false;
-    QLineEdit::focusOutEvent(event);
-}
-
-void SelectAllField::mousePressEvent(QMouseEvent* event) {
-    if (focusedByClick_) {
-        focusedByClick_ = false;
-        swallowingClick_ = true;
-        event->accept();
-        return;
-    }
-    QLineEdit::mousePressEvent(event);
-}
-
-void SelectAllField::mouseMoveEvent(QMouseEvent* event) {
-    if (swallowingClick_) {
-        event->accept();
-        return;
-    }
-    QLineEdit::mouseMoveEvent(event);
-}
-
-void SelectAllField::mouseReleaseEvent(QMouseEvent* event) {
-    if (swallowingClick_) {
-        swallowingClick_ = false;
-        event->accept();
-        return;
-    }
-    QLineEdit::mouseReleaseEvent(event);
 }
 
 Form1::Form1(char separator, std::filesystem::path reportPath, QWidget* parent)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/flat_document.h"
+#include "gui/flat_document.h"
 
 #include <QTextCursor>
 #include <QTextFrame>

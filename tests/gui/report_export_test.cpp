@@ -13,8 +13,8 @@
 #include <sys/resource.h>
 
 #include "calc/number_rules.h"
-#include "platform/report_export.h"
-#include "platform/web_browser.h"
+#include "gui/report_export.h"
+#include "gui/web_browser.h"
 #include "platform/xlsx_module.h"
 #include "support/worked_example.h"
 #include "support/xlsx_cells.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "platform/brand_list.h"
+#include "gui/brand_list.h"
 
 #include <QAbstractItemView>
 #include <QWheelEvent>
