@@ -4,7 +4,7 @@
 // (web/inventory_bindings.cpp names every call and what it answers).
 import {recordCaller} from "./record.js";
 
-export const FIELDS = 27;  // of a row: state, seven inputs, b, t, status, G and M of eight substances
+export const FIELDS = 28;  // of a row: state, eight inputs, b, t, status, G and M of eight substances
 
 export function tableCalls(module) {
     const caller = recordCaller(module);
@@ -25,7 +25,7 @@ export function tableCalls(module) {
                 brands: out.list((r) => r.text()),
             };
         },
-        // [[state, the seven inputs, b, t, status, G and M of each substance], ...]
+        // [[state, the eight inputs, b, t, status, G and M of each substance], ...]
         rows(first, count) {
             const texts = all(call("rows", first, count));
             return Array.from({length: texts.length / FIELDS}, (_, i) => texts.slice(i * FIELDS, (i + 1) * FIELDS));
