@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/batch_run.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -11,6 +12,7 @@
 #include "report/file_names.h"
 #include "batch/parallel.h"
 #include "batch/progress_bar.h"
+#include "sheets/pollution_sources.h"
 #include "sheets/stations_table.h"
 #include "sheets/summary.h"
 #include "report/atomic_file.h"
@@ -44,11 +46,15 @@ BatchError OutputStopped(const FatalError& error) {
     return BatchError(ErrorText(error) + "; пакет остановлен, сводка не записана");
 }
 
+// pollution_sources.csv beside the summary.
+fs::path SourcesPath(const fs::path& summary) { return summary.parent_path() / kPollutionSourcesFile; }
+
 // The summary file, which appears only when the batch completes. Its
 // failures end the batch.
 class SummaryFile {
 public:
-    explicit SummaryFile(const Options& options) : path_(options.summary), file_(Create(options.summary)) {
+    explicit SummaryFile(const Options& options)
+        : path_(options.summary), workbook_(options.format == SummaryFormat::Xlsx), file_(Create(options.summary)) {
         Guarded([&] {
             if (options.format == SummaryFormat::Xlsx) {
                 table_ = XlsxSummary(file_->TemporaryPath(), options.input.filename().string(), kProgramName,
@@ -63,11 +69,22 @@ public:
     std::string Prepare(const SummaryRow& row) const { return table_->Prepare(row); }
     void Add(const SummaryRow& row, const std::string& prepared) { Guarded([&] { table_->Add(row, prepared); }); }
 
-    void Commit() {
+    // The table of sources goes into a workbook, or into a CSV file of its own
+    // beside the summary.
+    void Commit(const PollutionSourceTable* sources, char separator) {
         Guarded([&] {
-            table_->Finish();
+            table_->Finish(workbook_ ? sources : nullptr);
             file_->Commit();
         });
+        if (!sources || workbook_) return;
+        const fs::path path = SourcesPath(path_);
+        try {
+            AtomicFile file(path, "таблицу ИЗА");
+            file.Write(PollutionSourcesCsv(*sources, separator));
+            file.Commit();
+        } catch (const FatalError& error) {
+            throw BatchError(ErrorText(error));
+        }
     }
 
 private:
@@ -93,19 +110,22 @@ private:
     }
 
     fs::path path_;
+    bool workbook_;
     std::unique_ptr<AtomicFile> file_;
     std::unique_ptr<Summary> table_;
 };
 
 class Batch {
 public:
-    Batch(const Options& options, BatchStreams& streams, std::size_t records)
+    Batch(const Options& options, BatchStreams& streams, std::size_t records,
+          const std::vector<PollutionSourceParameters>& parameters)
         : options_(options),
           streams_(streams),
           input_(options.input, XlsxRecords, options.separator),
           nameWidth_(RowNumberWidth(records)),
           progress_(streams.err, records, streams.errIsTerminal && !options.quiet && records > 5000),
-          summary_(options) {}
+          summary_(options),
+          sources_(parameters) {}
 
     // Three chunks at a time: while the other threads compute one, the
     // calling thread writes the one before and reads the one after, then
@@ -143,7 +163,9 @@ private:
         }
         AddChunk(written);
         progress_.Finish();
-        summary_.Commit();
+        const PollutionSourceTable sources = sources_.Finish();
+        summary_.Commit(sources.Wanted() ? &sources : nullptr, options_.separator);
+        sourcesWritten_ = sources.Wanted();
         Conclude();
         return failed_ == 0 ? kExitAllOk : kExitSomeRowsFailed;
     }
@@ -159,7 +181,7 @@ private:
 
     // The run, its report, and its summary entry as far as it can be made ahead.
     void ComputeRow(RowWork& work) {
-        const RunInputs& typed = work.row.typed;
+        const StationInputs& typed = work.row.typed;
         if (options_.summaryOnly) {
             work.outcome = RunStation(typed, options_.separator, nullptr);
         } else {
@@ -185,6 +207,7 @@ private:
         for (const RowWork& work : chunk) {
             ++computed_;
             summary_.Add({work.row.number, work.row.typed, work.outcome}, work.summaryEntry);
+            sources_.Add(work.row.number, work.row.typed, work.outcome);
             progress_.Update(work.row.number);
             PartlyRead(work);
             if (!work.outcome.ok) Failed(work);
@@ -212,6 +235,9 @@ private:
     void Conclude() {
         if (options_.quiet) return;
         streams_.out << "Строк: " << computed_ << ", с ошибками: " << failed_ << ". Сводка: " << options_.summary.string();
+        if (sourcesWritten_ && options_.format == SummaryFormat::Csv) {
+            streams_.out << "; источники загрязнения: " << SourcesPath(options_.summary).string();
+        }
         if (!options_.summaryOnly) streams_.out << "; отчеты: " << options_.outputDir.string();
         streams_.out << '\n';
     }
@@ -222,6 +248,8 @@ private:
     std::size_t nameWidth_;
     ProgressBar progress_;
     SummaryFile summary_;
+    PollutionSourceBuilder sources_;
+    bool sourcesWritten_ = false;
     std::size_t computed_ = 0;
     std::size_t failed_ = 0;
 };
@@ -235,15 +263,50 @@ void MakeOutputDir(const fs::path& dir) {
     }
 }
 
+
+// The first pass over the input; with parameters, also the posts of each
+// number, against which they are checked before anything is written.
+std::size_t CheckInput(const Options& options, const std::vector<PollutionSourceParameters>& parameters,
+                       BatchStreams& streams) {
+    if (options.pollutionSources.empty()) return CheckStations(options.input, XlsxRecords);
+    std::vector<std::size_t> posts(kPollutionSourceNumbers);
+    StationsTable input(options.input, XlsxRecords);
+    const auto column = static_cast<std::size_t>(
+        std::find(kStationColumns.begin(), kStationColumns.end(), "pollution_source") - kStationColumns.begin());
+    while (input.Skip()) {
+        const std::optional<int> key = PollutionSourceKey(input.SkippedText(column));
+        if (key && *key != kNotANumber) ++posts[static_cast<std::size_t>(*key)];
+    }
+    const std::vector<std::string> warnings = CheckPollutionSourcePosts(
+        parameters, [&](int key) { return posts.at(static_cast<std::size_t>(key)); },
+        options.pollutionSources.filename().string());
+    for (const std::string& warning : warnings) {
+        if (!options.quiet) streams.err << "korvel-batch: предупреждение: " << warning << '\n';
+    }
+    return input.Records();
+}
+
+void CheckNotInput(const fs::path& input, const fs::path& output, std::string_view what) {
+    if (std::error_code ec; fs::equivalent(input, output, ec)) {
+        throw BatchError(std::string(what) + " «" + output.string() + "» заменила бы входной файл");
+    }
+}
+
 }  // namespace
 
 int RunBatch(const Options& options, BatchStreams& streams) {
-    const std::size_t records = CheckStations(options.input, XlsxRecords);
-    if (std::error_code ec; fs::equivalent(options.input, options.summary, ec)) {
-        throw BatchError("сводка «" + options.summary.string() + "» заменила бы входной файл");
+    std::vector<PollutionSourceParameters> parameters;
+    if (!options.pollutionSources.empty()) parameters = ReadPollutionSourceFile(options.pollutionSources);
+    const std::size_t records = CheckInput(options, parameters, streams);
+    CheckNotInput(options.input, options.summary, "сводка");
+    if (options.format == SummaryFormat::Csv) {
+        CheckNotInput(options.input, SourcesPath(options.summary), "таблица ИЗА");
+        if (!options.pollutionSources.empty()) {
+            CheckNotInput(options.pollutionSources, SourcesPath(options.summary), "таблица ИЗА");
+        }
     }
     if (!options.summaryOnly || !options.summaryGiven) MakeOutputDir(options.outputDir);
-    return Batch(options, streams, records).Run();
+    return Batch(options, streams, records, parameters).Run();
 }
 
 }  // namespace korvel::batch

@@ -17,6 +17,7 @@ struct Options {
     std::filesystem::path outputDir = ".";
     std::filesystem::path summary;  // outputDir/summary.csv (or .xlsx) unless given
     bool summaryGiven = false;
+    std::filesystem::path pollutionSources;  // the ИЗА parameters; empty: none given
     SummaryFormat format = SummaryFormat::Csv;
     bool summaryOnly = false;
     bool quiet = false;

@@ -16,6 +16,8 @@
 
 #include "batch/batch_main.h"
 #include "calc/substances.h"
+#include "sheets/pollution_sources.h"
+#include "sheets/stations_table.h"
 
 namespace {
 
@@ -33,14 +35,17 @@ const fs::path& WorkDir() {
 
 // Stations of every brand, three in four in daily mode, with blanks in the
 // numbers and source names that need quoting now and then.
-fs::path Stations(std::size_t rows) {
-    fs::path path = WorkDir() / ("stations-" + std::to_string(rows) + ".csv");
+// With `sources`, each row names one of that many sources of air pollution.
+fs::path Stations(std::size_t rows, std::size_t sources = 0) {
+    fs::path path = WorkDir() / ("stations-" + std::to_string(rows) + "-" + std::to_string(sources) + ".csv");
     if (fs::exists(path)) return path;
     std::ofstream out(path, std::ios::binary);
-    out << "source;brand;consumption;hours;minutes;days;hours_per_year\r\n";
+    out << (sources ? "source;pollution_source;" : "source;") << "brand;consumption;hours;minutes;days;hours_per_year\r\n";
     for (std::size_t i = 0; i < rows; ++i) {
         const auto& brand = korvel::BrandTable[i % korvel::kBrandCount].name;
-        out << (i % 7 == 0 ? "\"Пост " : "Пост ") << i << (i % 7 == 0 ? "; цех\";" : ";") << brand << ';'
+        out << (i % 7 == 0 ? "\"Пост " : "Пост ") << i << (i % 7 == 0 ? "; цех\";" : ";");
+        if (sources) out << 1 + i % sources << ';';
+        out << brand << ';'
             << 50 + i % 900 << '.' << i % 100 << ';';
         if (i % 4 == 3) {
             out << ";;;" << 200 + i % 3000 << "\r\n";
@@ -142,6 +147,69 @@ BENCHMARK(ReportsAgainstPlainWrites)
     ->Args({2000, kNewFolder})
     ->Args({2000, kReplace})
     ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// What the table of sources of air pollution adds to a batch of 10,000 posts
+// in 100 sources, each with its parameters (N and η), against the same posts
+// without the column: the two take turns in each iteration; the time shown is
+// the batch with the table, `vs_without` the ratio of the two totals.
+void PollutionSourcesAdded(benchmark::State& state) {
+    const auto rows = static_cast<std::size_t>(state.range(0));
+    constexpr std::size_t kSources = 100;
+    const fs::path plain = Stations(rows), assigned = Stations(rows, kSources);
+    const fs::path parameters = WorkDir() / "pollution-source-parameters.csv";
+    {
+        std::ofstream out(parameters, std::ios::binary);
+        out << "pollution_source;name;simultaneous;cleaning_0143;cleaning_0123\r\n";
+        for (std::size_t i = 1; i <= kSources; ++i) {
+            out << i << ";Труба " << i << ';' << 1 + i % 3 << ";37,5;" << i % 90 << "\r\n";
+        }
+    }
+    const fs::path summary = WorkDir() / "sources-summary.csv";
+    double withTotal = 0, withoutTotal = 0;
+    for (auto _ : state) {
+        withoutTotal += SecondsOf([&] {
+            if (RunBatch({plain.string(), "--summary", summary.string(), "--summary-only", "--quiet", "-j1"}) != 0) {
+                state.SkipWithError("batch failed");
+            }
+        });
+        const double with = SecondsOf([&] {
+            if (RunBatch({assigned.string(), "--summary", summary.string(), "--summary-only", "--quiet", "-j1",
+                          "--pollution-sources", parameters.string()}) != 0) {
+                state.SkipWithError("batch failed");
+            }
+        });
+        withTotal += with;
+        state.SetIterationTime(with);
+    }
+    state.counters["vs_without"] = withoutTotal > 0 ? withTotal / withoutTotal : 0;
+}
+BENCHMARK(PollutionSourcesAdded)->Arg(10000)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// The same in memory, as the page imports a file: 10,000 posts read and
+// computed (second argument 0), with the table made too (1), and also written
+// as CSV (2), as a download would. No file is written, so no disk sync is in
+// the figures.
+void ImportWithSourceTable(benchmark::State& state) {
+    const fs::path input = Stations(static_cast<std::size_t>(state.range(0)), 100);
+    for (auto _ : state) {
+        korvel::StationsTable table(input);
+        korvel::PollutionSourceBuilder sources({});
+        korvel::StationRow row;
+        while (table.Next(row)) {
+            const korvel::StationOutcome outcome = korvel::RunStation(row.typed, ',', nullptr);
+            if (state.range(1) > 0) sources.Add(row.number, row.typed, outcome);
+        }
+        if (state.range(1) == 0) continue;
+        const korvel::PollutionSourceTable made = sources.Finish();
+        if (state.range(1) == 2) benchmark::DoNotOptimize(korvel::PollutionSourcesCsv(made, ','));
+    }
+}
+BENCHMARK(ImportWithSourceTable)
+    ->ArgNames({"rows", "table"})
+    ->Args({10000, 0})
+    ->Args({10000, 1})
+    ->Args({10000, 2})
     ->Unit(benchmark::kMillisecond);
 
 // A "Vm...:" figure of this process, in KiB.

@@ -28,9 +28,9 @@ constexpr std::string_view kPageProgram = "korvel";
 // Enough to take back a slip or a few; older removals are forgotten.
 constexpr std::size_t kUndoDepth = 100;
 
-bool IsBlank(const RunInputs& typed) {
+bool IsBlank(const StationInputs& typed) {
     return std::all_of(kStationFields.begin(), kStationFields.end(),
-                       [&](std::string RunInputs::*field) { return (typed.*field).empty(); });
+                       [&](std::string StationInputs::*field) { return (typed.*field).empty(); });
 }
 
 }  // namespace
@@ -158,7 +158,7 @@ void Inventory::Clear() {
 }
 
 std::string Inventory::SourcesCsv() const {
-    return StationsCsv(rows_.size(), [&](std::size_t i) -> const RunInputs& { return rows_[i].typed; }, separator_);
+    return StationsCsv(rows_.size(), [&](std::size_t i) -> const StationInputs& { return rows_[i].typed; }, separator_);
 }
 
 std::string Inventory::SummaryCsv() const {

@@ -21,7 +21,7 @@
 namespace korvel {
 
 struct InventoryRow {
-    RunInputs typed;
+    StationInputs typed;
     bool blank = true;  // no text at all: not a source, as a line of delimiters is none to the batch
     StationOutcome outcome;
 };

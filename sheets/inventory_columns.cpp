@@ -20,6 +20,7 @@ struct InputColumn {
 // In the order of kStationColumns.
 constexpr std::array<InputColumn, kStationColumns.size()> kInputColumns{{
     {"Источник выброса", "long"},
+    {"ИЗА", "code"},
     {"Марка электрода", "list"},
     {"Расход, кг/год", "number"},
     {"Часов в день", "number"},

@@ -5,6 +5,7 @@
 
 #include "calc/closing_step.h"
 #include "calc/number_rules.h"
+#include "sheets/pollution_sources.h"
 #include "sheets/stations_table.h"
 
 namespace korvel {
@@ -35,11 +36,15 @@ std::vector<PartlyReadCell> PartlyReadCells(const RunInputs& row, char separator
 
 }  // namespace
 
-StationOutcome RunStation(const RunInputs& row, char separator, const ReportWriter& writeReport) {
+StationOutcome RunStation(const StationInputs& row, char separator, const ReportWriter& writeReport) {
     StationOutcome outcome;
     outcome.partlyRead = PartlyReadCells(row, separator);
     if (!row.brand.empty() && FindBrand(row.brand) == nullptr) {
         outcome.status = "марка электрода «" + row.brand + "» не из списка марок";
+        return outcome;
+    }
+    if (!PollutionSourceNumber(row.pollutionSource)) {
+        outcome.status = PollutionSourceNumberFault(row.pollutionSource);
         return outcome;
     }
 

@@ -19,6 +19,12 @@ struct PartlyReadCell {
     std::string notice;
 };
 
+// A row's texts: the window's fields, and the source of air pollution (ИЗА)
+// the post vents through, by its number as typed (blank: none).
+struct StationInputs : RunInputs {
+    std::string pollutionSource;
+};
+
 struct StationOutcome {
     bool ok = false;
     // "ok"; or the validation messages, then the error, in the order the
@@ -47,7 +53,8 @@ using ReportWriter = std::function<void(const CalcInputs&, const CalcResults&)>;
 // Runs the row as the window would: the report goes to `writeReport` when it
 // is set, and the closing step marks the result fields of a run with a
 // validation flag. A brand that is not in the brand table fails the row
-// without a run: the window's list offers no such text.
-StationOutcome RunStation(const RunInputs& row, char separator, const ReportWriter& writeReport);
+// without a run: the window's list offers no such text; so does an ИЗА
+// number that is not one.
+StationOutcome RunStation(const StationInputs& row, char separator, const ReportWriter& writeReport);
 
 }  // namespace korvel

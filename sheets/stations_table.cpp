@@ -15,9 +15,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Column { Source, Brand, Consumption, Hours, Minutes, Days, HoursPerYear };
+enum class Column { Source, PollutionSource, Brand, Consumption, Hours, Minutes, Days, HoursPerYear };
 constexpr std::size_t kColumnCount = kStationColumns.size();
-constexpr bool IsRequired(std::size_t column) { return static_cast<Column>(column) != Column::HoursPerYear; }
+// An older input has neither of the two optional columns.
+constexpr bool IsRequired(std::size_t column) {
+    return static_cast<Column>(column) != Column::HoursPerYear && static_cast<Column>(column) != Column::PollutionSource;
+}
 
 class CsvSource : public RecordSource {
 public:
@@ -29,7 +32,8 @@ private:
     CsvReader reader_;
 };
 
-// A header name as it is matched: blanks around it dropped, ASCII in lower case.
+}  // namespace
+
 std::string ColumnKey(std::string_view text) {
     std::size_t begin = 0, end = text.size();
     while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
@@ -41,8 +45,7 @@ std::string ColumnKey(std::string_view text) {
     return out;
 }
 
-// "in.csv, строка файла 3, столбец 1 (source)"; the header name when known.
-std::string Where(std::string_view name, std::size_t line, std::size_t field, const std::vector<std::string>& names) {
+std::string InputPlace(std::string_view name, std::size_t line, std::size_t field, const std::vector<std::string>& names) {
     std::string where = std::string(name) + ", строка файла " + std::to_string(line);
     if (field > 0) {
         where += ", столбец " + std::to_string(field);
@@ -59,6 +62,52 @@ std::ifstream OpenInput(const fs::path& path) {
     return in;
 }
 
+std::vector<std::optional<std::size_t>> FindColumns(const CsvRecord& header, std::string_view name,
+                                                    std::span<const std::string_view> columns,
+                                                    const std::function<bool(std::size_t)>& required,
+                                                    std::string_view hint) {
+    std::vector<std::optional<std::size_t>> position(columns.size());
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        const std::string key = ColumnKey(header.fields[i]);
+        const auto found = std::find(columns.begin(), columns.end(), key);
+        if (found == columns.end()) continue;
+        std::optional<std::size_t>& at = position[static_cast<std::size_t>(found - columns.begin())];
+        if (at) {
+            throw StationsError(InputPlace(name, header.line, i + 1, {}) + ": столбец «" + key +
+                                "» встречается в заголовке дважды");
+        }
+        at = i;
+    }
+    std::string missing;
+    for (std::size_t c = 0; c < columns.size(); ++c) {
+        if (!required(c) || position[c]) continue;
+        missing += missing.empty() ? "" : ", ";
+        missing += columns[c];
+    }
+    if (!missing.empty()) {
+        throw StationsError(InputPlace(name, header.line, 0, {}) + ": в заголовке нет обязательных столбцов: " +
+                            missing + " (" + std::string(hint) + ")");
+    }
+    return position;
+}
+
+void CheckRecordLength(const CsvRecord& record, std::size_t headerFields, std::string_view name) {
+    if (record.fields.size() == headerFields) return;
+    throw StationsError(InputPlace(name, record.line, 0, {}) + ": полей " + std::to_string(record.fields.size()) +
+                        ", а в заголовке " + std::to_string(headerFields) +
+                        " (поле с разделителем внутри нужно заключить в кавычки)");
+}
+
+void ThrowCsvFault(const CsvError& error, std::string_view name, const std::vector<std::string>& names) {
+    std::string message = InputPlace(name, error.Line(), error.Field(), names) + ": " + error.what();
+    if (std::string_view(error.what()).find("UTF-8") != std::string_view::npos) {
+        message += "; сохраните файл в кодировке UTF-8 (в Excel: «CSV UTF-8»)";
+    }
+    throw StationsError(message);
+}
+
+namespace {
+
 // Looks at the first bytes and goes back to the start.
 bool StartsAsZip(std::istream& in) {
     char start[4] = {};
@@ -73,7 +122,7 @@ bool StartsAsZip(std::istream& in) {
 
 std::unique_ptr<RecordSource> CsvRecords(std::istream& in) { return std::make_unique<CsvSource>(in); }
 
-void SetStationField(RunInputs& typed, std::size_t column, std::string text) {
+void SetStationField(StationInputs& typed, std::size_t column, std::string text) {
     typed.*kStationFields.at(column) = std::move(text);
     typed.perYearMode = !typed.hoursPerYear.empty();
 }
@@ -112,44 +161,14 @@ void StationsTable::ReadHeader() {
 }
 
 void StationsTable::MapColumns() {
-    for (std::size_t i = 0; i < record_.fields.size(); ++i) {
-        const std::string name = ColumnKey(record_.fields[i]);
-        for (std::size_t c = 0; c < kColumnCount; ++c) {
-            if (name != kStationColumns[c]) continue;
-            if (position_[c]) {
-                throw StationsError(Where(name_, record_.line, i + 1, {}) + ": столбец «" +
-                                    std::string(kStationColumns[c]) + "» встречается в заголовке дважды");
-            }
-            position_[c] = i;
-        }
-    }
-    std::string missing;
-    for (std::size_t c = 0; c < kColumnCount; ++c) {
-        if (!IsRequired(c) || position_[c]) continue;
-        missing += missing.empty() ? "" : ", ";
-        missing += kStationColumns[c];
-    }
-    if (!missing.empty()) {
-        throw StationsError(Where(name_, record_.line, 0, {}) + ": в заголовке нет обязательных столбцов: " + missing +
-                            " (нужны source, brand, consumption, hours, minutes, days; разделитель ';' или ',')");
-    }
+    position_ = FindColumns(record_, name_, kStationColumns, IsRequired,
+                            "нужны source, brand, consumption, hours, minutes, days; разделитель ';' или ','");
     headerNames_ = record_.fields;
 }
 
-void StationsTable::Fail(const CsvError& error) const {
-    std::string message = Where(name_, error.Line(), error.Field(), headerNames_) + ": " + error.what();
-    if (std::string_view(error.what()).find("UTF-8") != std::string_view::npos) {
-        message += "; сохраните файл в кодировке UTF-8 (в Excel: «CSV UTF-8»)";
-    }
-    throw StationsError(message);
-}
+void StationsTable::Fail(const CsvError& error) const { ThrowCsvFault(error, name_, headerNames_); }
 
-void StationsTable::CheckFieldCount() const {
-    if (record_.fields.size() == headerNames_.size()) return;
-    throw StationsError(Where(name_, record_.line, 0, {}) + ": полей " + std::to_string(record_.fields.size()) +
-                        ", а в заголовке " + std::to_string(headerNames_.size()) +
-                        " (поле с разделителем внутри нужно заключить в кавычки)");
-}
+void StationsTable::CheckFieldCount() const { CheckRecordLength(record_, headerNames_.size(), name_); }
 
 // The next record that is not blank, its shape checked.
 bool StationsTable::NextRecord() {
@@ -196,7 +215,8 @@ std::size_t CheckStations(const fs::path& path, const WorkbookReader& workbook) 
     return file.Records();
 }
 
-std::string StationsCsv(std::size_t count, const std::function<const RunInputs&(std::size_t)>& row, char separator) {
+std::string StationsCsv(std::size_t count, const std::function<const StationInputs&(std::size_t)>& row,
+                        char separator) {
     const char delimiter = CsvDelimiter(separator);
     std::string out = "\xEF\xBB\xBF";
     const auto line = [&](const auto& texts) {
@@ -210,10 +230,10 @@ std::string StationsCsv(std::size_t count, const std::function<const RunInputs&(
     };
     line(kStationColumns);
     for (std::size_t i = 0; i < count; ++i) {
-        const RunInputs& typed = row(i);
+        const StationInputs& typed = row(i);
         std::array<std::string_view, kColumnCount> texts;
         std::transform(kStationFields.begin(), kStationFields.end(), texts.begin(),
-                       [&](std::string RunInputs::*field) { return std::string_view(typed.*field); });
+                       [&](std::string StationInputs::*field) { return std::string_view(typed.*field); });
         line(texts);
     }
     return out;

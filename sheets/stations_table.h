@@ -12,13 +12,14 @@
 #include <istream>
 #include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "calc/run.h"
 #include "sheets/csv_reader.h"
+#include "sheets/station_run.h"
 
 namespace korvel {
 
@@ -27,6 +28,25 @@ class StationsError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// What every table read from a file shares: a header name as it is matched
+// (blanks around it dropped, ASCII in lower case); a place in messages, "in.csv,
+// строка файла 3, столбец 1 (source)", the header name when `names` has it;
+// a file opened for reading, or StationsError.
+std::string ColumnKey(std::string_view text);
+std::string InputPlace(std::string_view name, std::size_t line, std::size_t field,
+                       const std::vector<std::string>& names);
+std::ifstream OpenInput(const std::filesystem::path& path);
+// The header fields that hold each of `columns`, or StationsError naming a
+// column written twice or a required one missing (`hint` says what is needed).
+std::vector<std::optional<std::size_t>> FindColumns(const CsvRecord& header, std::string_view name,
+                                                    std::span<const std::string_view> columns,
+                                                    const std::function<bool(std::size_t)>& required,
+                                                    std::string_view hint);
+// A record with as many fields as the header, or StationsError.
+void CheckRecordLength(const CsvRecord& record, std::size_t headerFields, std::string_view name);
+// A CSV fault as StationsError, with its place.
+[[noreturn]] void ThrowCsvFault(const CsvError& error, std::string_view name, const std::vector<std::string>& names);
 
 // Where a table's records come from.
 class RecordSource {
@@ -45,24 +65,25 @@ public:
 std::unique_ptr<RecordSource> CsvRecords(std::istream& in);
 
 // The columns a table knows, by their header names, in this order.
-inline constexpr std::array<std::string_view, 7> kStationColumns{"source", "brand",   "consumption",   "hours",
-                                                                "minutes", "days", "hours_per_year"};
+inline constexpr std::array<std::string_view, 8> kStationColumns{
+    "source", "pollution_source", "brand", "consumption", "hours", "minutes", "days", "hours_per_year"};
 
 // One data row of the table.
 struct StationRow {
     std::size_t number = 0;  // data records counted from 1, blank ones included
     std::size_t line = 0;    // the file line on which the record starts
-    RunInputs typed;         // a row with hours per year is in per-year mode
+    StationInputs typed;     // a row with hours per year is in per-year mode
 };
 
 // Where each column's text goes, in the order of kStationColumns.
-inline constexpr std::array<std::string RunInputs::*, kStationColumns.size()> kStationFields{
-    &RunInputs::sourceName, &RunInputs::brand,       &RunInputs::yearlyConsumption, &RunInputs::hours,
-    &RunInputs::minutes,    &RunInputs::workingDays, &RunInputs::hoursPerYear};
+inline constexpr std::array<std::string StationInputs::*, kStationColumns.size()> kStationFields{
+    &StationInputs::sourceName, &StationInputs::pollutionSource, &StationInputs::brand,
+    &StationInputs::yearlyConsumption, &StationInputs::hours, &StationInputs::minutes,
+    &StationInputs::workingDays, &StationInputs::hoursPerYear};
 
 // Puts `text` into the row's field of `column` (of kStationColumns); a row
 // with hours per year is in per-year mode.
-void SetStationField(RunInputs& typed, std::size_t column, std::string text);
+void SetStationField(StationInputs& typed, std::size_t column, std::string text);
 
 // Reads a workbook's bytes whole as records, or throws StationsError naming
 // the file `name` (XlsxRecords).
@@ -88,6 +109,11 @@ public:
     bool Next(StationRow& row);
     // Checks the next row that is not blank without taking its texts.
     bool Skip() { return NextRecord(); }
+    // The text of column `column` (of kStationColumns) in the row Skip
+    // checked last; empty when the input has no such column.
+    std::string_view SkippedText(std::size_t column) const {
+        return position_.at(column) ? std::string_view(record_.fields[*position_[column]]) : std::string_view();
+    }
     // Data records read so far, blank ones included.
     std::size_t Records() const { return records_; }
     // Where a cell of `row` (its column of kStationColumns) stands in the file,
@@ -108,7 +134,7 @@ private:
     char separator_ = '.';
     CsvRecord record_;
     std::vector<std::string> headerNames_;  // every header field as written, for messages
-    std::array<std::optional<std::size_t>, kStationColumns.size()> position_;  // of each known column
+    std::vector<std::optional<std::size_t>> position_;  // of each known column
     std::size_t records_ = 0;
 };
 
@@ -121,6 +147,7 @@ std::size_t CheckStations(const std::filesystem::path& path, const WorkbookReade
 // row reads back exactly as typed. UTF-8 with a byte-order mark, CR LF, the
 // delimiter that goes with `separator`; a row with no text is a line of
 // delimiters, which keeps the numbering of the rows after it.
-std::string StationsCsv(std::size_t count, const std::function<const RunInputs&(std::size_t)>& row, char separator);
+std::string StationsCsv(std::size_t count, const std::function<const StationInputs&(std::size_t)>& row,
+                        char separator);
 
 }  // namespace korvel

@@ -116,8 +116,40 @@ private:
             sheet_.Number(total, kDecimalsAsWritten);
         }
         sheet_.EndRow();
-        sheet_.Close();
     }
+
+    // The rules, then the table, typed: numbers as numbers, codes as texts.
+    void WriteSources(const PollutionSourceTable& sources) override {
+        sheet_.AddSheet(std::string(kPollutionSourcesSheet));
+        for (const std::string& rule : PollutionSourceRules()) {
+            sheet_.Text(rule);
+            sheet_.EndRow();
+        }
+        sheet_.EndRow();
+        static constexpr std::array<double, 12> kWidths{16, 28, 7, 12, 36, 8, 40, 15, 17, 16, 15, 15};
+        const std::vector<std::string_view> names = PollutionSourceColumns();
+        std::vector<SheetColumn> columns;
+        for (std::size_t i = 0; i < names.size(); ++i) columns.push_back({names[i], kWidths.at(i)});
+        sheet_.Header(columns);
+        for (const PollutionSourceRow& row : PollutionSourceRows(sources)) {
+            if (row.totals) sheet_.TotalsRow();
+            for (const PollutionSourceCell& cell : row.cells) SourcesCell(cell);
+            sheet_.EndRow();
+        }
+    }
+
+    void SourcesCell(const PollutionSourceCell& cell) {
+        using Kind = PollutionSourceCell::Kind;
+        switch (cell.kind) {
+            case Kind::Empty: sheet_.Empty(); break;
+            case Kind::Text: sheet_.Text(cell.text); break;
+            case Kind::Count: sheet_.Number(cell.number, 0); break;
+            case Kind::G: sheet_.Number(cell.number, kDecimalsOfG); break;
+            case Kind::Amount: sheet_.Number(cell.number, kDecimalsAsWritten); break;
+        }
+    }
+
+    void Close() override { sheet_.Close(); }
 
     char separator_;
     XlsxSheet sheet_;
@@ -144,7 +176,11 @@ void Summary::Add(const SummaryRow& row, const std::string& prepared) {
     Write(row, prepared);
 }
 
-void Summary::Finish() { WriteTotals(); }
+void Summary::Finish(const PollutionSourceTable* sources) {
+    WriteTotals();
+    if (sources) WriteSources(*sources);
+    Close();
+}
 
 std::unique_ptr<Summary> CsvSummary(char separator, std::function<void(std::string_view)> sink) {
     return std::make_unique<CsvTable>(separator, std::move(sink));

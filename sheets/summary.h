@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "sheets/pollution_sources.h"
 #include "sheets/station_run.h"
 #include "calc/substances.h"
 
@@ -45,14 +46,17 @@ public:
     virtual std::string Prepare(const SummaryRow&) const { return {}; }
     // Adds the rows in order.
     void Add(const SummaryRow& row, const std::string& prepared);
-    // The totals line; the table is complete.
-    void Finish();
+    // The totals line; the table is complete. A workbook also gets the
+    // table of `sources` on a sheet of its own.
+    void Finish(const PollutionSourceTable* sources = nullptr);
 
     const std::array<double, kSubstanceCount>& Totals() const { return totals_; }
 
 protected:
     virtual void Write(const SummaryRow& row, const std::string& prepared) = 0;
     virtual void WriteTotals() = 0;
+    virtual void WriteSources(const PollutionSourceTable&) {}
+    virtual void Close() {}
 
 private:
     std::array<double, kSubstanceCount> totals_{};

@@ -66,6 +66,7 @@ std::string_view CellText(std::string_view text) {
 
 struct XlsxSheet::Book {
     std::filesystem::path path;
+    SheetInfo info;
     locale_t classic = newlocale(LC_ALL_MASK, "C", nullptr);
     lxw_workbook* workbook = nullptr;
     lxw_worksheet* sheet = nullptr;
@@ -129,6 +130,7 @@ void SetPrintedPage(lxw_worksheet* sheet, const SheetInfo& info) {
 
 XlsxSheet::XlsxSheet(const std::filesystem::path& path, const SheetInfo& info) : book_(std::make_unique<Book>()) {
     book_->path = path;
+    book_->info = info;
     const ClassicNumbers numbers(book_->classic);
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
@@ -181,6 +183,16 @@ void XlsxSheet::Empty() {
 
 void XlsxSheet::EndRow() {
     ++book_->row;
+    book_->column = 0;
+    book_->bold = false;
+}
+
+void XlsxSheet::AddSheet(const std::string& name) {
+    const ClassicNumbers numbers(book_->classic);
+    book_->sheet = workbook_add_worksheet(book_->workbook, name.c_str());
+    if (!book_->sheet) book_->Fail("не удалось создать временный файл", errno);
+    SetPrintedPage(book_->sheet, book_->info);
+    book_->row = 0;
     book_->column = 0;
     book_->bold = false;
 }

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A table as an Office Open XML workbook (.xlsx) of one sheet: texts stay
+// A table as an Office Open XML workbook (.xlsx), of one sheet or more: texts stay
 // texts whatever they look like, numbers are numbers. Rows go to temporary
 // files as they are written, so a table of any length takes little memory.
 #pragma once
@@ -65,6 +65,10 @@ public:
     void Number(double value, int decimals);
     void Empty();
     void EndRow();
+
+    // Starts a further sheet named `name` (as SheetInfo's sheetName), its
+    // printed page as the first one's; the rows before it are complete.
+    void AddSheet(const std::string& name);
 
     // Writes the workbook out. Throws SheetError.
     void Close();

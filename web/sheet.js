@@ -6,9 +6,9 @@
 // the rows and computes them; this file shows its texts and passes on edits.
 const ROW_HEIGHT = 21;  // px, borders included: every row is one line
 const SPARE_ROWS = 4;   // rendered above and below the view; scrolling moves rows rather than drawing all anew
-const FIXED = 2;        // columns that stay at the left while the others scroll
+const FIXED = 2;        // columns that stay at the left while the others scroll: the source and its ИЗА
 // px of each width class the core gives its columns.
-const WIDTHS = {long: 200, list: 116, number: 72, result: 136, status: 180, emission: 92};
+const WIDTHS = {long: 200, code: 48, list: 116, number: 72, result: 136, status: 180, emission: 92};
 const NUMBER_WIDTH = 48;  // px, the row numbers' column
 const ACTIVE_ID = "activeCell";
 

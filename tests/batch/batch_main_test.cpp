@@ -621,5 +621,36 @@ TEST_F(Batch, AnOutputThatCannotBeWrittenStopsTheBatchWithOneMessage) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 5);  // input and four folders
 }
 
+// A bad parameter stops the batch before anything is written, with one
+// message naming the line and the column.
+TEST_F(Batch, BadPollutionSourceParametersStopTheBatchAndWriteNothing) {
+    const fs::path input = Input("source;pollution_source;brand;consumption;hours;minutes;days\r\n"
+                                 "Пост 1;0001;УОНИ 13/45;330;1;15;365\r\nПост 2;1;АНО - 4;200;2;0;250\r\n");
+    const std::string header = "pollution_source;name;simultaneous;cleaning_0143\r\n";
+    const struct {
+        std::string lines, message;
+    } cases[] = {
+        {"0001;Труба;;100,5", "строка файла 2, столбец 4 (cleaning_0143): «100,5»: степень очистки - от 0 до 100 %"},
+        {"0001;Труба;;-1", "строка файла 2, столбец 4 (cleaning_0143): «-1»: степень очистки - от 0 до 100 %"},
+        {"0001;Труба;;10 %", "строка файла 2, столбец 4 (cleaning_0143): «10 %»: степень очистки - не число"},
+        {"0001;Труба;0;", "строка файла 2, столбец 3 (simultaneous): «0»: число одновременно работающих постов - "
+                          "целое число от 1 до числа постов ИЗА"},
+        {"0001;Труба;1,5;", "строка файла 2, столбец 3 (simultaneous): «1,5»: число одновременно работающих постов - "
+                            "целое число от 1 до числа постов ИЗА"},
+        {"0001;Труба;3;", "строка файла 2, столбец 3 (simultaneous): «3»: одновременно работающих постов больше, чем "
+                          "постов ИЗА (2)"},
+        {"0001;Труба;;\r\n;;;\r\n1;Труба;;", "строка файла 4, столбец 1 (pollution_source): ИЗА «1» уже задан в строке "
+                                           "файла 2"},
+        {"A1;Труба;;", "строка файла 2, столбец 1 (pollution_source): «A1»: номер ИЗА - от 1 до 4 цифр"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lines);
+        const fs::path parameters = Input(header + c.lines + "\r\n", "iza.csv"), out = dir_ / "out";
+        EXPECT_EQ(Run({input.string(), "-o", out.string(), "--pollution-sources", parameters.string()}), kExitBadInput);
+        EXPECT_EQ(err_.str(), "korvel-batch: iza.csv, " + c.message + "\n");
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
 }  // namespace
 }  // namespace korvel::batch

@@ -20,14 +20,14 @@ TEST(Inventory, UndoPutsRemovedRowsBackAcrossInsertAndPaste) {
     Inventory table('.');
     // A quoted cell keeps its tab; a cell past the last input column is dropped.
     EXPECT_EQ(table.Paste(0, 0,
-                          "A\tАНО - 4\t100\t8\t0\t250\n"
-                          "\"B\tb\"\tАНО - 4\t200\t8\t0\t250\t\t\tlost\n"
-                          "C\tМР - 3\t300\t8\t0\t250\n")
+                          "A\t0001\tАНО - 4\t100\t8\t0\t250\n"
+                          "\"B\tb\"\t\tАНО - 4\t200\t8\t0\t250\t\t\tlost\n"
+                          "C\t6001\tМР - 3\t300\t8\t0\t250\n")
                   .columns,
-              7u);
+              8u);
     const auto totals = table.Totals();
     table.Insert(1, 1);
-    table.Paste(1, 0, "new\tАНО - 4\t50\t1\t0\t10");
+    table.Paste(1, 0, "new\t\tАНО - 4\t50\t1\t0\t10");
     table.Delete(2, 2);
     table.Delete(0, 1);
     EXPECT_EQ(Names(table), (std::vector<std::string>{"new"}));

@@ -163,7 +163,7 @@ test("the summary workbook holds texts as texts and numbers as numbers", async (
 test("a block pasted from a spreadsheet lands from the focused cell on, and the table survives a reload", async () => {
     const page = await openInventory();
     await importInto(page, EXAMPLE, ",");
-    await page.click("#sourcesTable tbody tr[data-row='3'] td.col2");
+    await page.click("#sourcesTable tbody tr[data-row='3'] td.col3");
     // Two rows of three cells from the consumption column on, the second into the last row.
     await page.evaluate(() => {
         const data = new DataTransfer();
@@ -171,10 +171,10 @@ test("a block pasted from a spreadsheet lands from the focused cell on, and the 
         document.activeElement.dispatchEvent(new ClipboardEvent("paste", {clipboardData: data, bubbles: true}));
     });
     const cells = (page) => page.$$eval("#sourcesTable tbody tr", (rows) =>
-        rows.map((tr) => [...tr.cells].slice(1, 8).map((td) => td.textContent)));
+        rows.map((tr) => [...tr.cells].slice(1, 9).map((td) => td.textContent)));
     const pasted = await cells(page);
-    assert.deepEqual(pasted[3], ["Пост 4", "МР - 3", "10", "1", "30", "400", ""]);
-    assert.deepEqual(pasted[4], ["Пост 5 (наплавка)", "Т - 590", "2\"0", "2", "0", "", "1250"]);
+    assert.deepEqual(pasted[3], ["Пост 4", "", "МР - 3", "10", "1", "30", "400", ""]);
+    assert.deepEqual(pasted[4], ["Пост 5 (наплавка)", "", "Т - 590", "2\"0", "2", "0", "", "1250"]);
     assert.equal(pasted.length, 5);
     await new Promise((resolve) => setTimeout(resolve, 100));  // the save after the edit
     await page.reload();
