@@ -13,12 +13,16 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <memory>
 #include <vector>
 
 #include "app/program.h"
 #include "calc/run.h"
+#include "platform/web_browser.h"
 #include "support/form_controls.h"
 
 namespace {
@@ -79,6 +83,82 @@ void BM_ReportLoadedAndPainted(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ReportLoadedAndPainted)->Unit(benchmark::kMillisecond);
+
+// A bare QTextBrowser in a window of the report window's size, showing the
+// report file as Qt reads HTML: what the report window is measured against.
+class BareReportDisplay : public korvel::ReportDisplay {
+public:
+    BareReportDisplay(QSize size, QRect viewGeometry) : size_(size), viewGeometry_(viewGeometry) {}
+
+    void ShowReport(const std::filesystem::path& reportPath, const korvel::CalcInputs&,
+                    const korvel::CalcResults&) override {
+        if (!window) {
+            window = std::make_unique<QWidget>();
+            window->setFixedSize(size_);
+            view_ = new QTextBrowser(window.get());
+            view_->setGeometry(viewGeometry_);
+            window->show();
+        }
+        QFile in(QString::fromStdString(reportPath.string()));
+        if (in.open(QIODevice::ReadOnly)) view_->setHtml(korvel::DecodeWindows1251(in.readAll()));
+    }
+
+    std::unique_ptr<QWidget> window;
+
+private:
+    QSize size_;
+    QRect viewGeometry_;
+    QTextBrowser* view_ = nullptr;
+};
+
+struct BareProgram {
+    BareProgram(const QString& reportPath, const korvel::Form2& model)
+        : form(',', reportPath.toStdString()), display(model.size(), model.WebBrowser1->geometry()) {
+        form.AttachRun(feedback, display);
+        form.LoadStep();
+        form.show();
+        korvel::testing::SetControl(form, "Combo1", QStringLiteral("УОНИ 13/45"));
+        command1 = form.findChild<QPushButton*>("Command1");
+    }
+    korvel::Form1 form;
+    SilentFeedback feedback;
+    BareReportDisplay display;
+    QPushButton* command1 = nullptr;
+};
+
+// A click to the report painted, in the report window and in the bare view,
+// alternately in one run, each window new (range 0) or left open (1). The
+// counters give each one's mean in milliseconds and their ratio.
+void BM_Command1ToReportPainted_VsBareView(benchmark::State& state) {
+    const bool keepOpen = state.range(0) != 0;
+    QTemporaryDir dir;
+    Program program(dir.filePath("korvel.htm"));
+    program.command1->click();
+    BareProgram bare(dir.filePath("bare.htm"), *program.reportWindow.Window());
+    bare.command1->click();
+    double viewNs = 0, bareNs = 0;
+    QElapsedTimer timer;
+    for (auto _ : state) {
+        if (!keepOpen) {
+            program.reportWindow.Window()->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            bare.display.window.reset();
+        }
+        timer.start();
+        program.command1->click();
+        program.reportWindow.Window()->repaint();
+        viewNs += static_cast<double>(timer.nsecsElapsed());
+        timer.start();
+        bare.command1->click();
+        bare.display.window->repaint();
+        bareNs += static_cast<double>(timer.nsecsElapsed());
+    }
+    const double runs = static_cast<double>(state.iterations());
+    state.counters["view_ms"] = viewNs / runs / 1e6;
+    state.counters["bare_ms"] = bareNs / runs / 1e6;
+    state.counters["ratio"] = viewNs / bareNs;
+}
+BENCHMARK(BM_Command1ToReportPainted_VsBareView)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // The widgets of the input window as plain Qt classes: same kind, geometry,
 // texts and visibility, none of Form1's own behaviour.

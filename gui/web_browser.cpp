@@ -10,15 +10,11 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QStringDecoder>
-#include <QTextBlock>
-#include <QTextCursor>
 #include <QTextDocument>
-#include <QTextTable>
 #include <map>
-#include <utility>
-#include <vector>
 
-#include "platform/browser_markup.h"
+#include "htmlview/styled_tree.h"
+#include "gui/styled_document.h"
 
 namespace korvel {
 
@@ -60,59 +56,6 @@ std::string FamilyDrawnFor(std::string_view family) {
     return known.emplace(std::string(family), drawn.toStdString()).first->second;
 }
 
-// A table framed by frame="border" has a thin solid line round it and none
-// between its cells; a border attribute draws both. The markup marks the
-// first kind solid: its cells' edges on the outside make the frame.
-void FrameTables(QTextFrame& frame) {
-    for (QTextFrame* child : frame.childFrames()) {
-        auto* table = qobject_cast<QTextTable*>(child);
-        if (table != nullptr && table->format().border() > 0 &&
-            table->format().borderStyle() == QTextFrameFormat::BorderStyle_Solid) {
-            const qreal width = table->format().border();
-            QTextTableFormat format = table->format();
-            format.setBorderCollapse(true);
-            table->setFormat(format);
-            for (int row = 0; row < table->rows(); ++row) {
-                for (int column = 0; column < table->columns(); ++column) {
-                    QTextTableCell cell = table->cellAt(row, column);
-                    if (cell.row() != row || cell.column() != column) continue;  // spanned
-                    QTextTableCellFormat edges = cell.format().toTableCellFormat();
-                    edges.setTopBorder(row == 0 ? width : 0);
-                    edges.setLeftBorder(column == 0 ? width : 0);
-                    edges.setBottomBorder(row + cell.rowSpan() == table->rows() ? width : 0);
-                    edges.setRightBorder(column + cell.columnSpan() == table->columns() ? width : 0);
-                    edges.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-                    edges.setBorderBrush(format.borderBrush());
-                    cell.setFormat(edges);
-                }
-            }
-        }
-        FrameTables(*child);
-    }
-}
-
-// Qt draws raised and lowered text smaller again; the markup gave it its
-// size already, so it is only moved off the baseline.
-void ShiftWithoutShrinking(QTextDocument& document) {
-    std::vector<std::pair<QTextFragment, qreal>> shifted;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextCharFormat::VerticalAlignment align = it.fragment().charFormat().verticalAlignment();
-            if (align == QTextCharFormat::AlignSuperScript) shifted.emplace_back(it.fragment(), 33);
-            if (align == QTextCharFormat::AlignSubScript) shifted.emplace_back(it.fragment(), -20);
-        }
-    }
-    for (const auto& [fragment, offset] : shifted) {
-        QTextCursor cursor(&document);
-        cursor.setPosition(fragment.position());
-        cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
-        QTextCharFormat format;
-        format.setVerticalAlignment(QTextCharFormat::AlignNormal);
-        format.setBaselineOffset(offset);
-        cursor.mergeCharFormat(format);
-    }
-}
-
 QString NoticeHtml(const QString& file) {
     return QStringLiteral("<p>Не удалось открыть файл отчета:<br>%1</p>").arg(file.toHtmlEscaped());
 }
@@ -128,6 +71,7 @@ WebBrowser::WebBrowser(QWidget* parent) : QTextBrowser(parent) {
     QFont font(QStringLiteral("Times New Roman"));
     font.setPointSize(12);
     document()->setDefaultFont(font);
+    document()->setUndoRedoEnabled(false);
     openLink = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
     connect(this, &QTextBrowser::anchorClicked, this, &WebBrowser::FollowLink);
 }
@@ -144,15 +88,11 @@ void WebBrowser::Navigate(const std::filesystem::path& file) {
         setHtml(NoticeHtml(name));
         return;
     }
-    // Qt's own reading of the markup differs from a browser's: it gets the
-    // markup as a browser resolves it, every run with its font.
-    setHtml(QString::fromStdString(BrowserRichText(DecodeWindows1251(shownBytes_).toStdString(), FamilyDrawnFor)));
-    // One edit: the document is laid out once, not after every change.
-    QTextCursor edit(document());
-    edit.beginEditBlock();
-    FrameTables(*document()->rootFrame());
-    ShiftWithoutShrinking(*document());
-    edit.endEditBlock();
+    // Qt's own reading of the markup differs from a browser's: the document
+    // is built from the markup as a browser resolves and styles it, with
+    // each table's frame and each raised run as they are drawn.
+    BuildDocument(*document(), htmlview::StyleHtml(DecodeWindows1251(shownBytes_).toStdString(), FamilyDrawnFor));
+    verticalScrollBar()->setValue(0);
 }
 
 QVariant WebBrowser::loadResource(int type, const QUrl& name) {
