@@ -205,7 +205,7 @@ bool StationsTable::Next(StationRow& row) {
 
 std::string StationsTable::Place(const StationRow& row, std::size_t column) const {
     const std::optional<std::size_t> position = position_.at(column);
-    return Where(name_, row.line, position ? *position + 1 : 0, headerNames_);
+    return InputPlace(name_, row.line, position ? *position + 1 : 0, headerNames_);
 }
 
 std::size_t CheckStations(const fs::path& path, const WorkbookReader& workbook) {

@@ -187,10 +187,10 @@ test("a block pasted from a spreadsheet lands from the focused cell on, and the 
 test("a number read only in part is marked, says what was read and is counted", async () => {
     const page = await openInventory();
     await importInto(page, EXAMPLE, ",");
-    await page.click("#sourcesTable tbody tr[data-row='0'] td.col2");
+    await page.click("#sourcesTable tbody tr[data-row='0'] td.col3");
     await page.keyboard.type("200,5");
     await page.keyboard.press("Enter");
-    const cell = await page.$eval("#sourcesTable tbody tr[data-row='0'] td.col2",
+    const cell = await page.$eval("#sourcesTable tbody tr[data-row='0'] td.col3",
         (td) => ({title: td.title, marked: td.classList.contains("partly")}));
     assert.deepEqual(cell, {title: "прочитано как 200", marked: true});
     assert.match(await page.$eval("#statusLine", (e) => e.textContent), /чисел прочитано не целиком: 1\./);
