@@ -22,7 +22,7 @@
 
 #include "app/program.h"
 #include "calc/run.h"
-#include "platform/web_browser.h"
+#include "gui/web_browser.h"
 #include "support/form_controls.h"
 
 namespace {
