@@ -40,6 +40,9 @@ public:
     // Sum of M of each substance over the rows that are ok, in row order.
     const std::array<double, kSubstanceCount>& Totals() const { return totals_; }
 
+    // Every change below is one step of the history, undone and redone as a
+    // whole; a change that would leave no row leaves one blank row, as the
+    // table always shows one.
     // Hours per year are read and numbers written with `separator`: every row anew.
     void SetSeparator(char separator);
     // The text of input column `column` (of kStationColumns) in `row`.
@@ -48,12 +51,7 @@ public:
     void Insert(std::size_t at, std::size_t count);
     // A copy of rows [first, first + count) after them.
     void Duplicate(std::size_t first, std::size_t count);
-    // Removes rows; the latest removals can be undone.
     void Delete(std::size_t first, std::size_t count);
-    // Puts the latest removed rows back where they were; the rows they
-    // fill, or nothing when there is nothing to undo.
-    std::optional<CellBlock> Undo();
-    bool CanUndo() const { return !deleted_.empty(); }
     // Tab-separated lines as a spreadsheet copies them, from the cell at
     // `row`, `column` on, rows added as needed; cells beyond the last input
     // column are dropped. Gives the cells it filled.
@@ -61,7 +59,22 @@ public:
     // korvel-batch's input, CSV or XLSX, in place of the rows or after them.
     // Throws StationsError, the rows unchanged.
     void Load(std::string_view bytes, std::string_view name, bool append);
+    // The same inventory as another window stored it (its separator and its
+    // rows as korvel-batch's CSV input) in place of these rows.
+    void Reload(std::string_view csv, char separator);
     void Clear();
+
+    // The latest change taken back, or the latest one taken back made again;
+    // the rows they fill, or nothing when there is nothing to take.
+    std::optional<CellBlock> Undo();
+    std::optional<CellBlock> Redo();
+    bool CanUndo() const { return !undo_.empty(); }
+    bool CanRedo() const { return !redo_.empty(); }
+    // The undo and redo buttons' captions: what they would do.
+    std::string UndoCaption() const;
+    std::string RedoCaption() const;
+    // Another inventory is shown: its history starts afresh.
+    void ForgetHistory();
 
     // The files korvel-batch writes for these rows. `title` names the inventory in a workbook.
     std::string SourcesCsv() const;
@@ -75,14 +88,31 @@ public:
     std::string ReportName(std::size_t row) const;
 
 private:
+    // A change as it can be taken back: `count` rows from `first` on took
+    // the place of `rows`, and the separator was `separator`.
+    struct Change {
+        std::string label;
+        std::size_t first = 0;
+        std::vector<InventoryRow> rows;
+        std::size_t count = 0;
+        char separator = '.';
+    };
+
     void Compute(InventoryRow& row) const;
     void Recount();
+    // The change about to replace rows [first, first + count): those rows kept.
+    Change Before(std::string label, std::size_t first, std::size_t count) const;
+    // Keeps the change made, now `count` rows long, as the latest step.
+    void Done(Change change, std::size_t count);
+    std::optional<CellBlock> Step(std::vector<Change>& from, std::vector<Change>& to);
+    // Rows [first, first + count) replaced by `rows`.
+    void Splice(std::size_t first, std::size_t count, std::vector<InventoryRow> rows);
+    std::size_t KeepOneRow();
 
     char separator_;
     std::vector<InventoryRow> rows_;
     std::array<double, kSubstanceCount> totals_{};
-    // Removed blocks, latest last: where they stood and what they held.
-    std::vector<std::pair<std::size_t, std::vector<InventoryRow>>> deleted_;
+    std::vector<Change> undo_, redo_;  // latest last
 };
 
 }  // namespace korvel
