@@ -34,10 +34,12 @@ bool IsBlank(const RunInputs& typed) {
 }
 
 // "12 строк" after a noun: "вставка 12 строк", "удаление 1 строки".
-std::string RowsOf(std::size_t count) {
-    const bool one = count % 10 == 1 && count % 100 != 11;
-    return std::to_string(count) + (one ? " строки" : " строк");
+std::string RowsOf(std::size_t count, std::string_view one = " строки", std::string_view many = " строк") {
+    const bool single = count % 10 == 1 && count % 100 != 11;
+    return std::to_string(count) + std::string(single ? one : many);
 }
+
+std::string CellsOf(std::size_t count) { return RowsOf(count, " ячейки", " ячеек"); }
 
 std::ptrdiff_t At(std::size_t i) { return static_cast<std::ptrdiff_t>(i); }
 
@@ -178,6 +180,37 @@ CellBlock Inventory::Paste(std::size_t row, std::size_t column, std::string_view
     }
     Done(std::move(change), records.size());
     return block;
+}
+
+void Inventory::EditCells(const std::string& label, CellBlock block,
+                          const std::function<std::string(std::size_t, std::size_t)>& text) {
+    block.row = std::min(block.row, rows_.size());
+    block.rows = std::min(block.rows, rows_.size() - block.row);
+    block.columns = std::min(block.columns, kStationColumns.size() - std::min(block.column, kStationColumns.size()));
+    if (block.rows == 0 || block.columns == 0) return;
+    Change change = Before(label + CellsOf(block.rows * block.columns), block.row, block.rows);
+    for (std::size_t r = block.row; r < block.row + block.rows; ++r) {
+        for (std::size_t c = block.column; c < block.column + block.columns; ++c) {
+            SetStationField(rows_[r].typed, c, text(r, c));
+        }
+        Compute(rows_[r]);
+    }
+    Done(std::move(change), block.rows);
+}
+
+void Inventory::Erase(const CellBlock& block) {
+    EditCells("очистка ", block, [](std::size_t, std::size_t) { return std::string(); });
+}
+
+void Inventory::Fill(const CellBlock& block, const std::string& text) {
+    EditCells("заполнение ", block, [&](std::size_t, std::size_t) { return text; });
+}
+
+void Inventory::FillDown(const CellBlock& block) {
+    if (block.rows < 2 || block.row >= rows_.size()) return;
+    const RunInputs top = rows_[block.row].typed;
+    EditCells("заполнение ", {block.row + 1, block.column, block.rows - 1, block.columns},
+              [&](std::size_t, std::size_t c) { return top.*kStationFields[c]; });
 }
 
 void Inventory::Load(std::string_view bytes, std::string_view name, bool append) {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -56,6 +57,12 @@ public:
     // `row`, `column` on, rows added as needed; cells beyond the last input
     // column are dropped. Gives the cells it filled.
     CellBlock Paste(std::size_t row, std::size_t column, std::string_view text);
+    // The input cells of `block` emptied (Delete, a cut).
+    void Erase(const CellBlock& block);
+    // Every input cell of `block` given `text`: one value pasted into a selection.
+    void Fill(const CellBlock& block, const std::string& text);
+    // The top row's input cells of `block` copied into its other rows.
+    void FillDown(const CellBlock& block);
     // korvel-batch's input, CSV or XLSX, in place of the rows or after them.
     // Throws StationsError, the rows unchanged.
     void Load(std::string_view bytes, std::string_view name, bool append);
@@ -108,6 +115,9 @@ private:
     // Rows [first, first + count) replaced by `rows`.
     void Splice(std::size_t first, std::size_t count, std::vector<InventoryRow> rows);
     std::size_t KeepOneRow();
+    // The input cells of `block` within the table, each given `text(row, column)`.
+    void EditCells(const std::string& label, CellBlock block,
+                   const std::function<std::string(std::size_t, std::size_t)>& text);
 
     char separator_;
     std::vector<InventoryRow> rows_;

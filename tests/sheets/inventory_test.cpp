@@ -61,6 +61,9 @@ TEST(Inventory, EveryChangeIsUndoneAndRedoneAsOneStep) {
         {[](Inventory& t) { t.Reload("source;brand;consumption;hours;minutes;days\nD;;;;;\n", ','); }, "Отменить: изменения из другого окна"},
         {[](Inventory& t) { t.SetSeparator(','); }, "Отменить: смена десятичного разделителя"},
         {[](Inventory& t) { t.Clear(); }, "Отменить: очистка перечня"},
+        {[](Inventory& t) { t.Erase({1, 1, 5, 2}); }, "Отменить: очистка 2 ячеек"},
+        {[](Inventory& t) { t.Fill({0, 2, 2, 1}, "5"); }, "Отменить: заполнение 2 ячеек"},
+        {[](Inventory& t) { t.FillDown({0, 1, 2, 9}); }, "Отменить: заполнение 6 ячеек"},
     };
     for (const auto& c : cases) {
         Inventory table('.');
