@@ -25,13 +25,23 @@ namespace {
 // Who signs the workbooks the page writes.
 constexpr std::string_view kPageProgram = "korvel";
 
-// Enough to take back a slip or a few; older removals are forgotten.
+// Enough to take back a slip or a few; older changes are forgotten.
 constexpr std::size_t kUndoDepth = 100;
 
 bool IsBlank(const StationInputs& typed) {
     return std::all_of(kStationFields.begin(), kStationFields.end(),
                        [&](std::string StationInputs::*field) { return (typed.*field).empty(); });
 }
+
+// "12 строк" after a noun: "вставка 12 строк", "удаление 1 строки".
+std::string RowsOf(std::size_t count, std::string_view one = " строки", std::string_view many = " строк") {
+    const bool single = count % 10 == 1 && count % 100 != 11;
+    return std::to_string(count) + std::string(single ? one : many);
+}
+
+std::string CellsOf(std::size_t count) { return RowsOf(count, " ячейки", " ячеек"); }
+
+std::ptrdiff_t At(std::size_t i) { return static_cast<std::ptrdiff_t>(i); }
 
 }  // namespace
 
@@ -49,80 +59,162 @@ void Inventory::Recount() {
     }
 }
 
-void Inventory::KeepOneRow() {
-    if (rows_.empty()) rows_.emplace_back();
+Inventory::Change Inventory::Before(std::string label, std::size_t first, std::size_t count) const {
+    first = std::min(first, rows_.size());
+    count = std::min(count, rows_.size() - first);
+    return {std::move(label), first, {rows_.begin() + At(first), rows_.begin() + At(first + count)}, 0, separator_};
+}
+
+void Inventory::Done(Change change, std::size_t count) {
+    change.count = count;
+    undo_.push_back(std::move(change));
+    if (undo_.size() > kUndoDepth) undo_.erase(undo_.begin());
+    redo_.clear();
+    Recount();
+}
+
+void Inventory::Splice(std::size_t first, std::size_t count, std::vector<InventoryRow> rows) {
+    const auto begin = rows_.begin() + At(first);
+    rows_.erase(begin, begin + At(count));
+    rows_.insert(rows_.begin() + At(first), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+}
+
+// The blank row added, if any: 1 or 0.
+std::size_t Inventory::KeepOneRow() {
+    if (!rows_.empty()) return 0;
+    rows_.emplace_back();
+    return 1;
 }
 
 void Inventory::SetSeparator(char separator) {
+    if (separator == separator_) return;
+    Change change = Before("смена десятичного разделителя", 0, 0);
     separator_ = separator;
     for (InventoryRow& row : rows_) Compute(row);
-    Recount();
+    Done(std::move(change), 0);
 }
 
 void Inventory::Set(std::size_t row, std::size_t column, std::string text) {
     InventoryRow& target = rows_.at(row);
+    Change change = Before("ввод в ячейку", row, 1);
     SetStationField(target.typed, column, std::move(text));
     Compute(target);
-    Recount();
+    Done(std::move(change), 1);
 }
 
 void Inventory::Insert(std::size_t at, std::size_t count) {
-    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(std::min(at, rows_.size())), count, InventoryRow{});
+    at = std::min(at, rows_.size());
+    Change change = Before("добавление " + RowsOf(count), at, 0);
+    rows_.insert(rows_.begin() + At(at), count, InventoryRow{});
+    Done(std::move(change), count);
 }
 
 void Inventory::Duplicate(std::size_t first, std::size_t count) {
     count = std::min(count, rows_.size() - std::min(first, rows_.size()));
-    const auto begin = rows_.begin() + static_cast<std::ptrdiff_t>(first);
-    std::vector<InventoryRow> copies(begin, begin + static_cast<std::ptrdiff_t>(count));
-    rows_.insert(begin + static_cast<std::ptrdiff_t>(count), copies.begin(), copies.end());
-    Recount();
+    Change change = Before("дублирование " + RowsOf(count), first + count, 0);
+    const auto begin = rows_.begin() + At(first);
+    std::vector<InventoryRow> copies(begin, begin + At(count));
+    rows_.insert(rows_.begin() + At(first + count), copies.begin(), copies.end());
+    Done(std::move(change), count);
 }
 
 void Inventory::Delete(std::size_t first, std::size_t count) {
     count = std::min(count, rows_.size() - std::min(first, rows_.size()));
     if (count == 0) return;
-    const auto begin = rows_.begin() + static_cast<std::ptrdiff_t>(first);
-    const auto end = begin + static_cast<std::ptrdiff_t>(count);
-    deleted_.emplace_back(first, std::vector<InventoryRow>(std::make_move_iterator(begin), std::make_move_iterator(end)));
-    if (deleted_.size() > kUndoDepth) deleted_.erase(deleted_.begin());
-    rows_.erase(begin, end);
-    KeepOneRow();
-    Recount();
+    Change change = Before("удаление " + RowsOf(count), first, count);
+    rows_.erase(rows_.begin() + At(first), rows_.begin() + At(first + count));
+    Done(std::move(change), KeepOneRow());
 }
 
-std::optional<CellBlock> Inventory::Undo() {
-    if (deleted_.empty()) return std::nullopt;
-    auto [first, rows] = std::move(deleted_.back());
-    deleted_.pop_back();
-    first = std::min(first, rows_.size());
-    const std::size_t count = rows.size();
-    rows_.insert(rows_.begin() + static_cast<std::ptrdiff_t>(first), std::make_move_iterator(rows.begin()),
-                 std::make_move_iterator(rows.end()));
+std::optional<CellBlock> Inventory::Undo() { return Step(undo_, redo_); }
+
+std::optional<CellBlock> Inventory::Redo() { return Step(redo_, undo_); }
+
+// Takes the latest change of `from` back, and keeps what it replaces in `to`.
+std::optional<CellBlock> Inventory::Step(std::vector<Change>& from, std::vector<Change>& to) {
+    if (from.empty()) return std::nullopt;
+    Change change = std::move(from.back());
+    from.pop_back();
+    Change inverse = Before(change.label, change.first, change.count);
+    inverse.count = change.rows.size();
+    Splice(change.first, change.count, std::move(change.rows));
+    if (change.separator != separator_) {
+        separator_ = change.separator;
+        for (InventoryRow& row : rows_) Compute(row);
+    }
     Recount();
-    return CellBlock{first, 0, count, kStationColumns.size()};
+    to.push_back(std::move(inverse));
+    return CellBlock{change.first, 0, to.back().count, kStationColumns.size()};
+}
+
+std::string Inventory::UndoCaption() const {
+    return undo_.empty() ? "Отменить" : "Отменить: " + undo_.back().label;
+}
+
+std::string Inventory::RedoCaption() const {
+    return redo_.empty() ? "Повторить" : "Повторить: " + redo_.back().label;
+}
+
+void Inventory::ForgetHistory() {
+    undo_.clear();
+    redo_.clear();
 }
 
 CellBlock Inventory::Paste(std::size_t row, std::size_t column, std::string_view text) {
     std::istringstream in{std::string(text)};
     CsvReader reader(in, '\t');
     CsvRecord record;
-    CellBlock block{row, column, 0, 0};
+    std::vector<CsvRecord> records;
     try {
-        while (reader.Next(record)) {
-            const std::size_t at = row + block.rows++;
-            if (at >= rows_.size()) rows_.resize(at + 1);
-            InventoryRow& target = rows_[at];
-            for (std::size_t f = 0; f < record.fields.size() && column + f < kStationColumns.size(); ++f) {
-                SetStationField(target.typed, column + f, std::move(record.fields[f]));
-                block.columns = std::max(block.columns, f + 1);
-            }
-            Compute(target);
-        }
+        while (reader.Next(record)) records.push_back(std::move(record));
     } catch (const CsvError&) {
         // An unclosed quote: what came before it is pasted, as a spreadsheet does.
     }
-    Recount();
+    CellBlock block{row, column, records.size(), 0};
+    Change change = Before("вставка " + RowsOf(records.size()), row, records.size());
+    if (row + records.size() > rows_.size()) rows_.resize(row + records.size());
+    for (std::size_t r = 0; r < records.size(); ++r) {
+        InventoryRow& target = rows_[row + r];
+        std::vector<std::string>& fields = records[r].fields;
+        for (std::size_t f = 0; f < fields.size() && column + f < kStationColumns.size(); ++f) {
+            SetStationField(target.typed, column + f, std::move(fields[f]));
+            block.columns = std::max(block.columns, f + 1);
+        }
+        Compute(target);
+    }
+    Done(std::move(change), records.size());
     return block;
+}
+
+void Inventory::EditCells(const std::string& label, CellBlock block,
+                          const std::function<std::string(std::size_t, std::size_t)>& text) {
+    block.row = std::min(block.row, rows_.size());
+    block.rows = std::min(block.rows, rows_.size() - block.row);
+    block.columns = std::min(block.columns, kStationColumns.size() - std::min(block.column, kStationColumns.size()));
+    if (block.rows == 0 || block.columns == 0) return;
+    Change change = Before(label + CellsOf(block.rows * block.columns), block.row, block.rows);
+    for (std::size_t r = block.row; r < block.row + block.rows; ++r) {
+        for (std::size_t c = block.column; c < block.column + block.columns; ++c) {
+            SetStationField(rows_[r].typed, c, text(r, c));
+        }
+        Compute(rows_[r]);
+    }
+    Done(std::move(change), block.rows);
+}
+
+void Inventory::Erase(const CellBlock& block) {
+    EditCells("очистка ", block, [](std::size_t, std::size_t) { return std::string(); });
+}
+
+void Inventory::Fill(const CellBlock& block, const std::string& text) {
+    EditCells("заполнение ", block, [&](std::size_t, std::size_t) { return text; });
+}
+
+void Inventory::FillDown(const CellBlock& block) {
+    if (block.rows < 2 || block.row >= rows_.size()) return;
+    const StationInputs top = rows_[block.row].typed;
+    EditCells("заполнение ", {block.row + 1, block.column, block.rows - 1, block.columns},
+              [&](std::size_t, std::size_t c) { return top.*kStationFields[c]; });
 }
 
 void Inventory::Load(std::string_view bytes, std::string_view name, bool append) {
@@ -144,17 +236,35 @@ void Inventory::Load(std::string_view bytes, std::string_view name, bool append)
         Compute(loaded.back());
     }
     loaded.resize(table.Records());
-    if (!append) rows_.clear();
-    rows_.insert(rows_.end(), std::make_move_iterator(loaded.begin()), std::make_move_iterator(loaded.end()));
-    KeepOneRow();
-    Recount();
+    const std::string file = "«" + std::string(name) + "»";
+    Change change = append ? Before("добавление строк файла " + file, rows_.size(), 0)
+                           : Before("открытие файла " + file, 0, rows_.size());
+    const std::size_t count = loaded.size();
+    Splice(change.first, change.rows.size(), std::move(loaded));
+    Done(std::move(change), count + KeepOneRow());
+}
+
+void Inventory::Reload(std::string_view csv, char separator) {
+    Change change = Before("изменения из другого окна", 0, rows_.size());
+    const char before = separator_;
+    separator_ = separator;
+    std::vector<InventoryRow> kept;
+    kept.swap(rows_);
+    try {
+        Load(csv, "другого окна.csv", false);
+    } catch (const StationsError&) {
+        rows_.swap(kept);
+        separator_ = before;
+        throw;
+    }
+    undo_.back() = std::move(change);
+    undo_.back().count = rows_.size();
 }
 
 void Inventory::Clear() {
+    Change change = Before("очистка перечня", 0, rows_.size());
     rows_.clear();
-    deleted_.clear();
-    KeepOneRow();
-    Recount();
+    Done(std::move(change), KeepOneRow());
 }
 
 std::string Inventory::SourcesCsv() const {

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <string>
@@ -75,6 +76,9 @@ public:
     // Cells read only in part, over every row.
     std::size_t PartlyReadCount() const { return partlyRead_; }
 
+    // Every change below is one step of the history, undone and redone as a
+    // whole; a change that would leave no row leaves one blank row, as the
+    // table always shows one.
     // Hours per year are read and numbers written with `separator`: every row anew.
     void SetSeparator(char separator);
     // The text of input column `column` (of kStationColumns) in `row`.
@@ -83,20 +87,36 @@ public:
     void Insert(std::size_t at, std::size_t count);
     // A copy of rows [first, first + count) after them.
     void Duplicate(std::size_t first, std::size_t count);
-    // Removes rows; the latest removals can be undone.
     void Delete(std::size_t first, std::size_t count);
-    // Puts the latest removed rows back where they were; the rows they
-    // fill, or nothing when there is nothing to undo.
-    std::optional<CellBlock> Undo();
-    bool CanUndo() const { return !deleted_.empty(); }
     // Tab-separated lines as a spreadsheet copies them, from the cell at
     // `row`, `column` on, rows added as needed; cells beyond the last input
     // column are dropped. Gives the cells it filled.
     CellBlock Paste(std::size_t row, std::size_t column, std::string_view text);
+    // The input cells of `block` emptied (Delete, a cut).
+    void Erase(const CellBlock& block);
+    // Every input cell of `block` given `text`: one value pasted into a selection.
+    void Fill(const CellBlock& block, const std::string& text);
+    // The top row's input cells of `block` copied into its other rows.
+    void FillDown(const CellBlock& block);
     // korvel-batch's input, CSV or XLSX, in place of the rows or after them.
     // Throws StationsError, the rows unchanged.
     void Load(std::string_view bytes, std::string_view name, bool append);
+    // The same inventory as another window stored it (its separator and its
+    // rows as korvel-batch's CSV input) in place of these rows.
+    void Reload(std::string_view csv, char separator);
     void Clear();
+
+    // The latest change taken back, or the latest one taken back made again;
+    // the rows they fill, or nothing when there is nothing to take.
+    std::optional<CellBlock> Undo();
+    std::optional<CellBlock> Redo();
+    bool CanUndo() const { return !undo_.empty(); }
+    bool CanRedo() const { return !redo_.empty(); }
+    // The undo and redo buttons' captions: what they would do.
+    std::string UndoCaption() const;
+    std::string RedoCaption() const;
+    // Another inventory is shown: its history starts afresh.
+    void ForgetHistory();
 
     // The files korvel-batch writes for these rows. `title` names the inventory in a workbook.
     std::string SourcesCsv() const;
@@ -110,16 +130,35 @@ public:
     std::string ReportName(std::size_t row) const;
 
 private:
+    // A change as it can be taken back: `count` rows from `first` on took
+    // the place of `rows`, and the separator was `separator`.
+    struct Change {
+        std::string label;
+        std::size_t first = 0;
+        std::vector<InventoryRow> rows;
+        std::size_t count = 0;
+        char separator = '.';
+    };
+
     void Compute(InventoryRow& row) const;
     void Recount();
-    void KeepOneRow();
+    // The change about to replace rows [first, first + count): those rows kept.
+    Change Before(std::string label, std::size_t first, std::size_t count) const;
+    // Keeps the change made, now `count` rows long, as the latest step.
+    void Done(Change change, std::size_t count);
+    std::optional<CellBlock> Step(std::vector<Change>& from, std::vector<Change>& to);
+    // Rows [first, first + count) replaced by `rows`.
+    void Splice(std::size_t first, std::size_t count, std::vector<InventoryRow> rows);
+    std::size_t KeepOneRow();
+    // The input cells of `block` within the table, each given `text(row, column)`.
+    void EditCells(const std::string& label, CellBlock block,
+                   const std::function<std::string(std::size_t, std::size_t)>& text);
 
     char separator_;
     std::vector<InventoryRow> rows_;
     std::array<double, kSubstanceCount> totals_{};
     std::size_t partlyRead_ = 0;
-    // Removed blocks, latest last: where they stood and what they held.
-    std::vector<std::pair<std::size_t, std::vector<InventoryRow>>> deleted_;
+    std::vector<Change> undo_, redo_;  // latest last
 };
 
 }  // namespace korvel

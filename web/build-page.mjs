@@ -13,7 +13,8 @@
 //     by their hashes. --part puts PART.html into the empty element ID and
 //     PART.css after the style sheet. --single also writes FILE: the same page in one file,
 //     its icon and modules inside it too, loading nothing, without the links
-//     marked data-site-only.
+//     marked data-site-only. A line "<!-- include FILE.html -->" takes in
+//     the markup of web/FILE.html, which the pages share.
 //
 // The output depends only on the input: a package built twice is the same.
 import {execFile} from "node:child_process";
@@ -112,13 +113,23 @@ async function inlinePage(html, script, style, {modules, icon} = {}) {
     return page.replace(POLICY, () => `${policy[1]}${inlinePolicy(policy[2], script, style, !single)}"`);
 }
 
+// The markup the pages share, written once: a line "<!-- include FILE.html -->"
+// becomes the file of the page's folder, its licence line left out.
+async function includeShared(page, source) {
+    for (const [line, file] of [...page.matchAll(/^<!-- include ([a-z-]+\.html) -->\n/gm)]) {
+        const shared = (await readFile(join(source, file), "utf8")).replace(/^<!-- SPDX-[^\n]*\n/, "");
+        page = page.replace(line, () => shared);
+    }
+    return page;
+}
+
 async function buildPage(html, site, options) {
     const name = basename(html, ".html");
     const source = dirname(html);
     const modules = new Map((options.module ?? []).map((m) => m.split("=", 2)));
     const script = await bundle(options.esbuild, join(source, `${name}.js`), modules);
     let style = await bundle(options.esbuild, join(source, `${name}.css`), modules);
-    let page = await readFile(html, "utf8");
+    let page = await includeShared(await readFile(html, "utf8"), source);
     for (const part of options.part ?? []) {
         const [id, fragment] = part.split("=", 2);
         const element = new RegExp(`(<[a-z]+ [^>]*id="${id}"[^>]*>)(</[a-z]+>)`);

@@ -66,9 +66,19 @@ export function tableCalls(module) {
         duplicate: (first, count) => call("duplicate", first, count),
         remove: (first, count) => call("remove", first, count),
         undo: () => block(call("undo")),
+        redo: () => block(call("redo")),
+        // {canUndo, undo, canRedo, redo, separator}: the buttons' states and
+        // captions, and the separator the history has come to.
+        history() {
+            const out = call("history");
+            return {canUndo: out.flag(), undo: out.text(), canRedo: out.flag(), redo: out.text(), separator: out.text()};
+        },
+        forgetHistory: () => call("forgetHistory"),
         paste: (row, column, text) => block(call("paste", row, column, text)),
         // null, or the message of a file that cannot be read.
         load: (bytes, name, append) => caller("korvel_inventory", ["load", bytes, name, append ? "1" : ""]).text(),
+        // null, or the message of rows another window stored that cannot be read.
+        reload: (csv, separator) => call("reload", csv, separator).text(),
         clear: () => call("clear"),
         sourcesCsv: () => call("sourcesCsv").bytes(),
         summaryCsv: () => call("summaryCsv").bytes(),

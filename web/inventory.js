@@ -15,13 +15,18 @@ import {loadModule} from "./wasm.js";
 // First, so that the module compiles while the rest starts.
 const loading = loadModule(createInventory, "korvel-inventory");
 
-const STORE = "korvel.inventory.";        // + name: {separator, sources}, sources as korvel-batch input
+// + name: {separator, sources, revision}, sources as korvel-batch input; the
+// revision counts the writes, so that no window writes over a newer table.
+const STORE = "korvel.inventory.";
 const CURRENT = "korvel.inventory-current";
 const FIRST_NAME = "Предприятие";
 
 let core = null;
 let name = FIRST_NAME;
 let savePending = false;
+let revision = 0;       // of the stored table this one is, or follows from
+let notice = "";        // said in the status line until the next edit
+let storageFailed = false;
 let shownRow = null;  // the row whose report the report panel shows
 
 const separatorBox = () => document.getElementById("decimalSeparator");
@@ -48,41 +53,85 @@ function saveSoon() {
     shown();
 }
 
+function stored(wanted) {
+    return JSON.parse(localStorage.getItem(STORE + wanted) ?? "null");
+}
+
+// Writes the table unless another window stored a newer one: that one is
+// shown instead, and this one's last changes stay in the history.
 function saveNow() {
     savePending = false;
     const started = performance.now();
-    const sources = new TextDecoder().decode(core.sourcesCsv());
-    try {
-        localStorage.setItem(STORE + name, JSON.stringify({separator: separatorBox().value, sources}));
-        localStorage.setItem(CURRENT, name);
-    } catch (error) {
-        showBox(`Не удалось сохранить таблицу в хранилище браузера: ${error.message}`, true);
+    const newer = stored(name);
+    if ((newer?.revision ?? 0) > revision) {
+        adopt(newer);
+    } else {
+        write();
     }
     performance.measure("korvel-saved", {start: started});
 }
 
-// The status line and the undo button, after any change. Each set only when
-// it changes: a new text is a layout of the window, the table's included.
+function write() {
+    const sources = new TextDecoder().decode(core.sourcesCsv());
+    try {
+        localStorage.setItem(STORE + name, JSON.stringify({separator: separatorBox().value, sources, revision: revision + 1}));
+        localStorage.setItem(CURRENT, name);
+        ++revision;
+        storageFailed = false;
+    } catch (error) {
+        if (storageFailed) return;
+        storageFailed = true;
+        notice = "Таблица не сохранена в браузере.";
+        shown();
+        ask(`Не удалось сохранить таблицу в хранилище браузера: ${error.message}. Таблица остается на странице; сохраните ее в файл.`,
+            [["save", "Источники CSV"], ["close", "Закрыть"]]).then((choice) => {
+            if (choice === "save") document.getElementById("downloadSources").click();
+        });
+    }
+}
+
+// The table another window stored, in place of this one's, as one change
+// that can be undone; the active cell stays where it is.
+function adopt(newer) {
+    const error = core.reload(newer.sources, newer.separator);
+    if (error !== null) return;
+    revision = newer.revision;
+    savePending = false;
+    separatorBox().value = newer.separator;
+    sheet.refresh();
+    notice = "Таблицу изменили в другом окне: показана новая, прежняя — в «Отменить».";
+    shown();
+}
+
+// The status line and the undo and redo buttons, after any change. Each set
+// only when it changes: a new text is a layout of the window, the table's included.
 function shown() {
-    const {sources, ok, canUndo, partlyRead} = core.counts();
+    const {sources, ok, partlyRead} = core.counts();
     const line = document.getElementById("statusLine");
     const partly = partlyRead > 0 ? `, чисел прочитано не целиком: ${partlyRead}` : "";
-    const text = `Источников: ${sources}, без ошибок: ${ok}, с ошибками: ${sources - ok}${partly}. Данные хранятся только в этом браузере.`;
+    const text = `Источников: ${sources}, без ошибок: ${ok}, с ошибками: ${sources - ok}${partly}. ${notice || "Данные хранятся только в этом браузере."}`;
     if (line.textContent !== text) line.textContent = text;
-    const undo = document.getElementById("undoDelete");
-    if (undo.disabled !== !canUndo) undo.disabled = !canUndo;
+    const history = core.history();
+    for (const [id, can, caption] of [["undo", history.canUndo, history.undo], ["redo", history.canRedo, history.redo]]) {
+        const button = document.getElementById(id);
+        if (button.disabled !== !can) button.disabled = !can;
+        if (button.textContent !== caption) button.textContent = caption;
+    }
 }
 
 function restore(wanted) {
     name = wanted;
-    const stored = JSON.parse(localStorage.getItem(STORE + name) ?? "null");
-    separatorBox().value = stored?.separator ?? languageSeparator();
+    const kept = stored(name);
+    revision = kept?.revision ?? 0;
+    separatorBox().value = kept?.separator ?? languageSeparator();
     core.setSeparator(separatorBox().value);
     core.clear();
-    if (stored?.sources) {
-        const error = core.load(new TextEncoder().encode(stored.sources), `${name}.csv`, false);
+    if (kept?.sources) {
+        const error = core.load(new TextEncoder().encode(kept.sources), `${name}.csv`, false);
         if (error !== null) showBox(error, true);
     }
+    core.forgetHistory();
+    notice = "";
     fillNames();
     sheet.refresh(0);
     shown();
@@ -174,6 +223,7 @@ function buttons() {
     const on = (id, action) => document.getElementById(id).addEventListener("click", action);
     const change = (f) => () => {
         f();
+        notice = "";
         saveSoon();
     };
     on("addRow", change(() => {
@@ -191,14 +241,17 @@ function buttons() {
         sheet.refresh();
         sheet.focus();
     }));
-    on("undoDelete", change(() => {
-        const block = core.undo();
-        if (block !== null) sheet.refresh(block.row);
-        sheet.focus();
-    }));
+    for (const id of ["undo", "redo"]) {
+        on(id, change(() => {
+            const block = core[id]();
+            separatorBox().value = core.history().separator;
+            if (block !== null) sheet.refresh(block.row);
+            sheet.focus();
+        }));
+    }
     on("showRowReport", () => showReport(sheet.activeRow()));
     on("clearInventory", async () => {
-        const choice = await ask(`Удалить все строки перечня «${name}»? Это нельзя отменить.`,
+        const choice = await ask(`Удалить все строки перечня «${name}»?`,
             [["clear", "Очистить"], ["cancel", "Отмена"]]);
         if (choice !== "clear") return;
         core.clear();
@@ -229,14 +282,16 @@ function buttons() {
         "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet", names().summaryXlsx));
     on("downloadReportsZip", () => save(core.reportsZip(), "application/zip", names().reportsZip));
     on("printInventory", printAll);
+    document.getElementById("downloadRowReport").hidden = false;
     on("downloadRowReport", () => {
         if (shownRow !== null) save(shownRow.report, "text/html", shownRow.name);
     });
     document.getElementById("sheet").addEventListener("keydown", (event) => {
         const ctrl = event.ctrlKey || event.metaKey;
         if (!ctrl || event.target.classList.contains("editor")) return;
-        const actions = {z: "undoDelete", Delete: "deleteRow", Enter: "addRow", r: "showRowReport"};
-        const id = actions[event.key];
+        const key = event.key.length === 1 ? event.key.toLowerCase() : event.key;
+        const actions = {z: event.shiftKey ? "redo" : "undo", y: "redo", Delete: "deleteRow", Enter: "addRow", r: "showRowReport"};
+        const id = actions[key];
         if (id === undefined) return;
         event.preventDefault();
         document.getElementById(id).click();
@@ -246,6 +301,19 @@ function buttons() {
         if (savePending) saveNow();
     };
     addEventListener("pagehide", flush);
+    // Another window stored this inventory: its newer table is shown here.
+    addEventListener("storage", (event) => {
+        if (event.key !== STORE + name || event.newValue === null) return;
+        const newer = JSON.parse(event.newValue);
+        if ((newer.revision ?? 0) > revision) adopt(newer);
+    });
+    // The browser's own print would print the page as it stands: the inventory's print instead.
+    addEventListener("keydown", (event) => {
+        if ((event.ctrlKey || event.metaKey) && !event.altKey && event.key.toLowerCase() === "p") {
+            event.preventDefault();
+            printAll();
+        }
+    });
     document.addEventListener("visibilitychange", () => {
         if (document.hidden) flush();
     });

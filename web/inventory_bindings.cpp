@@ -137,11 +137,24 @@ const std::map<std::string, Call, std::less<>>& Calls() {
              const std::size_t first = in.Number();
              Table().Delete(first, in.Number());
          }},
-        // → the block the rows put back fill, or nothing.
+        // → the block the change taken back or made again fills, or nothing.
         {"undo",
          [](RecordReader&, RecordWriter& out) {
              if (const std::optional<CellBlock> block = Table().Undo()) Block(out, *block);
          }},
+        {"redo",
+         [](RecordReader&, RecordWriter& out) {
+             if (const std::optional<CellBlock> block = Table().Redo()) Block(out, *block);
+         }},
+        // → whether there is a change to undo, the undo button's caption,
+        // the same of redo, and the separator.
+        {"history",
+         [](RecordReader&, RecordWriter& out) {
+             out.Flag(Table().CanUndo()).Text(Table().UndoCaption());
+             out.Flag(Table().CanRedo()).Text(Table().RedoCaption());
+             out.Text(std::string(1, Table().Separator()));
+         }},
+        {"forgetHistory", [](RecordReader&, RecordWriter&) { Table().ForgetHistory(); }},
         // row, column, tab-separated text → the block it filled.
         {"paste",
          [](RecordReader& in, RecordWriter& out) {
@@ -155,6 +168,18 @@ const std::map<std::string, Call, std::less<>>& Calls() {
              const std::string bytes = in.Text(), name = in.Text();
              try {
                  Table().Load(bytes, name, in.Text() == "1");
+                 out.Absent();
+             } catch (const StationsError& error) {
+                 out.Text(error.what());
+             }
+         }},
+        // korvel-batch input as another window stored it, its separator →
+        // absent, or the message of input that cannot be read.
+        {"reload",
+         [](RecordReader& in, RecordWriter& out) {
+             const std::string csv = in.Text();
+             try {
+                 Table().Reload(csv, Separator(in.Text()));
                  out.Absent();
              } catch (const StationsError& error) {
                  out.Text(error.what());

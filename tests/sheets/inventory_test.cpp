@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "sheets/stations_table.h"
 #include "support/workbook.h"
 
@@ -43,7 +45,51 @@ TEST(Inventory, UndoPutsRemovedRowsBackAcrossInsertAndPaste) {
     table.Delete(0, table.Size());  // the table keeps one row to type into
     EXPECT_EQ(Names(table), (std::vector<std::string>{""}));
     ASSERT_TRUE(table.Undo());
-    EXPECT_EQ(Names(table), (std::vector<std::string>{"A", "B\tb", "C", ""}));
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"A", "B\tb", "C"}));
+}
+
+// Each change is one step: undone, the table reads as before it; redone, as after it.
+TEST(Inventory, EveryChangeIsUndoneAndRedoneAsOneStep) {
+    const std::string csv = "source,brand,consumption,hours,minutes,days,hours_per_year\nA,АНО - 4,100,8,0,250,\nB,МР - 3,2.5,,,,1200.5\n";
+    const struct {
+        std::function<void(Inventory&)> change;
+        std::string caption;
+    } cases[] = {
+        {[](Inventory& t) { t.Set(1, 3, "7"); }, "Отменить: ввод в ячейку"},
+        {[](Inventory& t) { t.Paste(1, 2, "Т - 590\t1\n\n\n\n\n\n\n\n\n\n\nx\n"); }, "Отменить: вставка 12 строк"},
+        {[](Inventory& t) { t.Insert(0, 1); }, "Отменить: добавление 1 строки"},
+        {[](Inventory& t) { t.Duplicate(0, 2); }, "Отменить: дублирование 2 строк"},
+        {[](Inventory& t) { t.Delete(0, 2); }, "Отменить: удаление 2 строк"},
+        {[&](Inventory& t) { t.Load(csv, "a.csv", true); }, "Отменить: добавление строк файла «a.csv»"},
+        {[](Inventory& t) { t.Load("source,brand,consumption,hours,minutes,days\nC,,,,,\n", "c.csv", false); }, "Отменить: открытие файла «c.csv»"},
+        {[](Inventory& t) { t.Reload("source;brand;consumption;hours;minutes;days\nD;;;;;\n", ','); }, "Отменить: изменения из другого окна"},
+        {[](Inventory& t) { t.SetSeparator(','); }, "Отменить: смена десятичного разделителя"},
+        {[](Inventory& t) { t.Clear(); }, "Отменить: очистка перечня"},
+        {[](Inventory& t) { t.Erase({1, 1, 5, 2}); }, "Отменить: очистка 2 ячеек"},
+        {[](Inventory& t) { t.Fill({0, 3, 2, 1}, "5"); }, "Отменить: заполнение 2 ячеек"},
+        {[](Inventory& t) { t.FillDown({0, 2, 2, 9}); }, "Отменить: заполнение 6 ячеек"},
+    };
+    for (const auto& c : cases) {
+        Inventory table('.');
+        table.Load(csv, "a.csv", false);
+        const std::string before = table.SummaryCsv();
+        c.change(table);
+        const std::string after = table.SummaryCsv();
+        EXPECT_NE(after, before) << c.caption;
+        EXPECT_EQ(table.UndoCaption(), c.caption);
+        ASSERT_TRUE(table.Undo());
+        EXPECT_EQ(table.SummaryCsv(), before) << c.caption;
+        EXPECT_EQ(table.RedoCaption(), "Повторить" + c.caption.substr(std::string("Отменить").size()));
+        ASSERT_TRUE(table.Redo());
+        EXPECT_EQ(table.SummaryCsv(), after) << c.caption;
+        EXPECT_GE(table.Size(), 1u);
+    }
+    Inventory table('.');
+    const std::size_t start = table.Size();
+    for (int i = 0; i <= 100; ++i) table.Insert(0, 1);
+    for (int i = 0; i < 100; ++i) ASSERT_TRUE(table.Undo());
+    EXPECT_FALSE(table.Undo());
+    EXPECT_EQ(table.Size(), start + 1);  // the oldest insertion is past the history's depth
 }
 
 TEST(Inventory, AWorkbookLoadsAsItsCsvDoes) {

@@ -65,6 +65,10 @@ async function openInventory(locale = "ru-RU") {
     return page;
 }
 
+// How often the page has stored its table; resolves once it has stored it after `count` times.
+const saves = (page) => page.evaluate(() => performance.getEntriesByName("korvel-saved").length);
+const saved = (page, count) => page.waitForFunction((n) => performance.getEntriesByName("korvel-saved").length > n, {}, count);
+
 // Loads a file into an empty table (storage cleared first).
 async function importInto(page, path, separator) {
     await page.evaluate(() => localStorage.clear());
@@ -164,6 +168,7 @@ test("a block pasted from a spreadsheet lands from the focused cell on, and the 
     const page = await openInventory();
     await importInto(page, EXAMPLE, ",");
     await page.click("#sourcesTable tbody tr[data-row='3'] td.col3");
+    const savesBefore = await saves(page);
     // Two rows of three cells from the consumption column on, the second into the last row.
     await page.evaluate(() => {
         const data = new DataTransfer();
@@ -176,7 +181,7 @@ test("a block pasted from a spreadsheet lands from the focused cell on, and the 
     assert.deepEqual(pasted[3], ["Пост 4", "", "МР - 3", "10", "1", "30", "400", ""]);
     assert.deepEqual(pasted[4], ["Пост 5 (наплавка)", "", "Т - 590", "2\"0", "2", "0", "", "1250"]);
     assert.equal(pasted.length, 5);
-    await new Promise((resolve) => setTimeout(resolve, 100));  // the save after the edit
+    await saved(page, savesBefore);
     await page.reload();
     await page.waitForFunction(() => performance.getEntriesByName("korvel-ready").length > 0);
     assert.deepEqual(await cells(page), pasted);
