@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/batch_run.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -271,10 +270,8 @@ std::size_t CheckInput(const Options& options, const std::vector<PollutionSource
     if (options.pollutionSources.empty()) return CheckStations(options.input, XlsxRecords);
     std::vector<std::size_t> posts(kPollutionSourceNumbers);
     StationsTable input(options.input, XlsxRecords);
-    const auto column = static_cast<std::size_t>(
-        std::find(kStationColumns.begin(), kStationColumns.end(), "pollution_source") - kStationColumns.begin());
     while (input.Skip()) {
-        const std::optional<int> key = PollutionSourceKey(input.SkippedText(column));
+        const std::optional<int> key = PollutionSourceKey(input.SkippedText(kPollutionSourceColumn));
         if (key && *key != kNotANumber) ++posts[static_cast<std::size_t>(*key)];
     }
     const std::vector<std::string> warnings = CheckPollutionSourcePosts(

@@ -215,17 +215,14 @@ PollutionSourceTable PollutionSourceBuilder::Finish() const {
     table.unassigned = Line(unassigned_, false);
     table.unassigned.name = kUnassignedPosts;
     table.unassigned.simultaneous = 0;
-    for (const PollutionSourceLine* line = table.sources.data(); line != table.sources.data() + table.sources.size();
-         ++line) {
+    const auto add = [&](const PollutionSourceLine& line) {
         for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-            table.mReleaseTotal[i] += line->mRelease[i];
-            table.mTotal[i] += line->m[i];
+            table.mReleaseTotal[i] += line.mRelease[i];
+            table.mTotal[i] += line.m[i];
         }
-    }
-    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-        table.mReleaseTotal[i] += table.unassigned.mRelease[i];
-        table.mTotal[i] += table.unassigned.m[i];
-    }
+    };
+    for (const PollutionSourceLine& line : table.sources) add(line);
+    add(table.unassigned);
     return table;
 }
 

@@ -67,6 +67,9 @@ std::unique_ptr<RecordSource> CsvRecords(std::istream& in);
 // The columns a table knows, by their header names, in this order.
 inline constexpr std::array<std::string_view, 8> kStationColumns{
     "source", "pollution_source", "brand", "consumption", "hours", "minutes", "days", "hours_per_year"};
+// The column that assigns a post to its source of air pollution.
+inline constexpr std::size_t kPollutionSourceColumn = 1;
+static_assert(kStationColumns[kPollutionSourceColumn] == "pollution_source");
 
 // One data row of the table.
 struct StationRow {

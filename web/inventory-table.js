@@ -54,8 +54,7 @@ export function tableCalls(module) {
         },
         counts() {
             const out = call("counts");
-            return {size: out.number(), sources: out.number(), ok: out.number(), canUndo: out.flag(),
-                partlyRead: out.number()};
+            return {size: out.number(), sources: out.number(), ok: out.number(), partlyRead: out.number()};
         },
         size() {
             return this.counts().size;

@@ -231,6 +231,40 @@ TEST_F(Batch, AStatusListsTheMessagesBeforeTheError) {
 // The column letters of a summary sheet: A (row) to V (M of the last substance).
 std::string ColumnLetter(std::size_t index) { return std::string(1, static_cast<char>('A' + index)); }
 
+// One station's line of a summary sheet against its own run; adds its M to
+// `totals` when the run is good.
+void ExpectSheetRow(std::map<std::string, testing::XlsxCell>& cells, std::size_t r, const RunInputs& typed,
+                    std::array<double, kSubstanceCount>& totals) {
+    SCOPED_TRACE(r);
+    const std::string line = std::to_string(r + 2);
+    const auto at = [&](std::size_t column) { return cells[ColumnLetter(column) + line]; };
+    const RunOutcome run = Calculate(typed, ',');
+    EXPECT_EQ(at(0).value, std::to_string(r + 1));
+    EXPECT_TRUE(at(1).text && at(2).text && at(3).text);
+    EXPECT_EQ(at(1).value, typed.sourceName);
+    EXPECT_EQ(at(2).value, typed.brand);
+    if (run.failure) {
+        EXPECT_EQ(at(3).value, ErrorText(*run.failure));
+        EXPECT_EQ(at(6).value, "");
+        return;
+    }
+    if (CloseRun(run).showsReport) {
+        EXPECT_FALSE(at(4).text);
+        EXPECT_EQ(std::stod(at(4).value), run.results.dailyConsumption);
+        EXPECT_EQ(std::stod(at(5).value), ToNumber(*run.weldingSecondsText, ','));
+        for (std::size_t i = 0; i < kSubstanceCount; ++i) totals[i] += run.results.grossEmission[i];
+    } else {
+        EXPECT_TRUE(at(4).text);
+        EXPECT_EQ(at(4).value, kFailedRunText);
+    }
+    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+        EXPECT_FALSE(at(6 + 2 * i).text || at(7 + 2 * i).text);
+        EXPECT_EQ(std::stod(at(6 + 2 * i).value), run.results.maxEmission[i]);
+        // 16 significant digits: the last bit of M may differ.
+        EXPECT_NEAR(std::stod(at(7 + 2 * i).value), run.results.grossEmission[i], 1e-18);
+    }
+}
+
 TEST_F(Batch, XlsxSummaryHoldsTextsAsTextsAndNumbersAsExactNumbers) {
     RunInputs formula = kPerYearExample, manyDays = kDailyExample, stopped = kPerYearExample;
     formula.sourceName = "=1+2";
@@ -246,36 +280,7 @@ TEST_F(Batch, XlsxSummaryHoldsTextsAsTextsAndNumbersAsExactNumbers) {
     EXPECT_EQ(cells["E1"].value, "daily_consumption_kg");
     EXPECT_EQ(cells["V1"].value, "M_0337_t_year");
     std::array<double, kSubstanceCount> totals{};
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        SCOPED_TRACE(r);
-        const std::string line = std::to_string(r + 2);
-        const auto at = [&](std::size_t column) { return cells[ColumnLetter(column) + line]; };
-        const RunOutcome run = Calculate(rows[r], ',');
-        EXPECT_EQ(at(0).value, std::to_string(r + 1));
-        EXPECT_TRUE(at(1).text && at(2).text && at(3).text);
-        EXPECT_EQ(at(1).value, rows[r].sourceName);
-        EXPECT_EQ(at(2).value, rows[r].brand);
-        if (run.failure) {
-            EXPECT_EQ(at(3).value, ErrorText(*run.failure));
-            EXPECT_EQ(at(6).value, "");
-            continue;
-        }
-        if (CloseRun(run).showsReport) {
-            EXPECT_FALSE(at(4).text);
-            EXPECT_EQ(std::stod(at(4).value), run.results.dailyConsumption);
-            EXPECT_EQ(std::stod(at(5).value), ToNumber(*run.weldingSecondsText, ','));
-            for (std::size_t i = 0; i < kSubstanceCount; ++i) totals[i] += run.results.grossEmission[i];
-        } else {
-            EXPECT_TRUE(at(4).text);
-            EXPECT_EQ(at(4).value, kFailedRunText);
-        }
-        for (std::size_t i = 0; i < kSubstanceCount; ++i) {
-            EXPECT_FALSE(at(6 + 2 * i).text || at(7 + 2 * i).text);
-            EXPECT_EQ(std::stod(at(6 + 2 * i).value), run.results.maxEmission[i]);
-            // 16 significant digits: the last bit of M may differ.
-            EXPECT_NEAR(std::stod(at(7 + 2 * i).value), run.results.grossEmission[i], 1e-18);
-        }
-    }
+    for (std::size_t r = 0; r < rows.size(); ++r) ExpectSheetRow(cells, r, rows[r], totals);
     const std::string totalsLine = std::to_string(rows.size() + 2);
     EXPECT_EQ(cells["A" + totalsLine].value, "итого");
     for (std::size_t i = 0; i < kSubstanceCount; ++i) {
@@ -567,6 +572,18 @@ Aftermath BatchInChild(const std::function<bool(const fs::path&)>& prepare, cons
     return after;
 }
 
+// A batch stopped by its output: the input-error code, one message that says
+// what, whole reports only, and nothing half written.
+void ExpectStoppedWithOneMessage(const Aftermath& after, const std::vector<std::string>& mentions,
+                                 std::size_t fewestReports, std::size_t mostReports) {
+    EXPECT_EQ(after.code, kExitBadInput);
+    EXPECT_EQ(std::count(after.err.begin(), after.err.end(), '\n'), 1) << after.err;
+    for (const std::string& part : mentions) EXPECT_NE(after.err.find(part), std::string::npos) << after.err;
+    EXPECT_GE(after.wholeReports, fewestReports);
+    EXPECT_LE(after.wholeReports, mostReports);
+    EXPECT_EQ(after.others, "");  // no part of a report, no temporary file
+}
+
 TEST_F(Batch, AnOutputThatCannotBeWrittenStopsTheBatchWithOneMessage) {
     std::vector<RunInputs> stations = ManyRows(30);
     for (RunInputs& row : stations) row.hoursPerYear = row.perYearMode ? "502" : "";
@@ -610,12 +627,7 @@ TEST_F(Batch, AnOutputThatCannotBeWrittenStopsTheBatchWithOneMessage) {
             std::cout << "[  SKIPPED ] " << c.name << ": no file system can be mounted here\n";
             continue;
         }
-        EXPECT_EQ(after.code, kExitBadInput);
-        EXPECT_EQ(std::count(after.err.begin(), after.err.end(), '\n'), 1) << after.err;
-        for (const std::string& part : c.mentions) EXPECT_NE(after.err.find(part), std::string::npos) << after.err;
-        EXPECT_GE(after.wholeReports, c.fewestReports);
-        EXPECT_LE(after.wholeReports, c.mostReports);
-        EXPECT_EQ(after.others, "");  // no part of a report, no temporary file
+        ExpectStoppedWithOneMessage(after, c.mentions, c.fewestReports, c.mostReports);
         EXPECT_FALSE(fs::exists(summary));
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 5);  // input and four folders
