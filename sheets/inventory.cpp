@@ -33,17 +33,16 @@ bool IsBlank(const StationInputs& typed) {
                        [&](std::string StationInputs::*field) { return (typed.*field).empty(); });
 }
 
-// "12 строк" after a noun: "вставка 12 строк", "удаление 1 строки".
-std::string RowsOf(std::size_t count, std::string_view one = " строки", std::string_view many = " строк") {
+std::ptrdiff_t At(std::size_t i) { return static_cast<std::ptrdiff_t>(i); }
+
+}  // namespace
+
+std::string RowsOf(std::size_t count, std::string_view one, std::string_view many) {
     const bool single = count % 10 == 1 && count % 100 != 11;
     return std::to_string(count) + std::string(single ? one : many);
 }
 
 std::string CellsOf(std::size_t count) { return RowsOf(count, " ячейки", " ячеек"); }
-
-std::ptrdiff_t At(std::size_t i) { return static_cast<std::ptrdiff_t>(i); }
-
-}  // namespace
 
 void Inventory::Compute(InventoryRow& row) const {
     row.blank = IsBlank(row.typed);
@@ -57,12 +56,13 @@ void Inventory::Recount() {
         AddToTotals(totals_, row.outcome);
         partlyRead_ += row.outcome.partlyRead.size();
     }
+    RecountSources();
 }
 
 Inventory::Change Inventory::Before(std::string label, std::size_t first, std::size_t count) const {
     first = std::min(first, rows_.size());
     count = std::min(count, rows_.size() - first);
-    return {std::move(label), first, {rows_.begin() + At(first), rows_.begin() + At(first + count)}, 0, separator_};
+    return {std::move(label), first, {rows_.begin() + At(first), rows_.begin() + At(first + count)}, 0, separator_, std::nullopt};
 }
 
 void Inventory::Done(Change change, std::size_t count) {
@@ -138,12 +138,18 @@ std::optional<CellBlock> Inventory::Step(std::vector<Change>& from, std::vector<
     Change inverse = Before(change.label, change.first, change.count);
     inverse.count = change.rows.size();
     Splice(change.first, change.count, std::move(change.rows));
+    const bool sourcesOnly = change.parameters && change.count == 0 && inverse.rows.empty();
+    if (change.parameters) {
+        inverse.parameters = std::move(parameters_);
+        parameters_ = std::move(*change.parameters);
+    }
     if (change.separator != separator_) {
         separator_ = change.separator;
         for (InventoryRow& row : rows_) Compute(row);
     }
     Recount();
     to.push_back(std::move(inverse));
+    if (sourcesOnly) return CellBlock{0, 0, entries_.size(), PollutionSourceViewColumns().size(), true};
     return CellBlock{change.first, 0, to.back().count, kStationColumns.size()};
 }
 
@@ -160,7 +166,7 @@ void Inventory::ForgetHistory() {
     redo_.clear();
 }
 
-CellBlock Inventory::Paste(std::size_t row, std::size_t column, std::string_view text) {
+std::vector<CsvRecord> Inventory::Pasted(std::string_view text) {
     std::istringstream in{std::string(text)};
     CsvReader reader(in, '\t');
     CsvRecord record;
@@ -170,6 +176,11 @@ CellBlock Inventory::Paste(std::size_t row, std::size_t column, std::string_view
     } catch (const CsvError&) {
         // An unclosed quote: what came before it is pasted, as a spreadsheet does.
     }
+    return records;
+}
+
+CellBlock Inventory::Paste(std::size_t row, std::size_t column, std::string_view text) {
+    std::vector<CsvRecord> records = Pasted(text);
     CellBlock block{row, column, records.size(), 0};
     Change change = Before("вставка " + RowsOf(records.size()), row, records.size());
     if (row + records.size() > rows_.size()) rows_.resize(row + records.size());
@@ -244,8 +255,11 @@ void Inventory::Load(std::string_view bytes, std::string_view name, bool append)
     Done(std::move(change), count + KeepOneRow());
 }
 
-void Inventory::Reload(std::string_view csv, char separator) {
+void Inventory::Reload(std::string_view csv, char separator, std::string_view parameters) {
     Change change = Before("изменения из другого окна", 0, rows_.size());
+    change.parameters = parameters_;
+    std::istringstream stored{std::string(parameters)};
+    std::vector<PollutionSourceParameters> read = ReadPollutionSourceTexts(stored, "другого окна");
     const char before = separator_;
     separator_ = separator;
     std::vector<InventoryRow> kept;
@@ -259,10 +273,14 @@ void Inventory::Reload(std::string_view csv, char separator) {
     }
     undo_.back() = std::move(change);
     undo_.back().count = rows_.size();
+    parameters_ = std::move(read);
+    Recount();
 }
 
 void Inventory::Clear() {
     Change change = Before("очистка перечня", 0, rows_.size());
+    change.parameters = std::move(parameters_);
+    parameters_.clear();
     rows_.clear();
     Done(std::move(change), KeepOneRow());
 }
@@ -287,13 +305,14 @@ std::string Inventory::SummaryCsv() const {
 // module's file system in memory), which is read back and, never committed,
 // removed.
 std::string Inventory::SummaryXlsx(const std::string& title) const {
+    if (const std::string fault = SourcesFault(); !fault.empty()) throw StationsError(fault);
     const AtomicFile file(std::filesystem::temp_directory_path() / "korvel-summary.xlsx", "сводку");
     {
         const auto summary = XlsxSummary(file.TemporaryPath(), title, kPageProgram, separator_);
         for (std::size_t i = 0; i < rows_.size(); ++i) {
             if (!rows_[i].blank) summary->Add({i + 1, rows_[i].typed, rows_[i].outcome}, {});
         }
-        summary->Finish();
+        summary->Finish(sourceTable_.Wanted() ? &sourceTable_ : nullptr);
     }
     std::ifstream in(file.TemporaryPath(), std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};

@@ -9,12 +9,12 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
-#include <string_view>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "sheets/pollution_sources.h"
 #include "sheets/station_run.h"
 #include "calc/run.h"
 #include "calc/substances.h"
@@ -45,16 +45,51 @@ struct InventoryColumn {
 // then G and M of each substance in catalogue order.
 const std::vector<InventoryColumn>& InventoryColumns();
 
+// The columns of the table of sources of pollution (ИЗА): the number, the
+// parameters typed (name, N, then η of each substance), the posts, the
+// status, then G and M after cleaning of each substance.
+const std::vector<InventoryColumn>& PollutionSourceViewColumns();
+// Where the parameters' columns start among them.
+inline constexpr std::size_t kFirstParameterColumn = 1;
+// The captions of the printed table of sources (PollutionSourceColumns in words).
+std::vector<std::string> PollutionSourcePrintCaptions();
+
 // The names the files of the inventory `name` are offered under.
 struct InventoryFileNames {
-    std::string sources, summaryCsv, summaryXlsx, reportsZip;
+    std::string sources, summaryCsv, summaryXlsx, reportsZip, pollutionSources;
 };
 InventoryFileNames FileNamesOf(std::string_view name);
 
-// A rectangle of cells: its first row and column and its size.
+// A rectangle of cells: its first row and column and its size; `sources`
+// when it lies in the table of sources of pollution.
 struct CellBlock {
     std::size_t row = 0, column = 0, rows = 0, columns = 0;
+    bool sources = false;
 };
+
+// A row of the table of sources of pollution: the parameters kept (only the
+// number when there are none), what the posts make of them, and why a
+// parameter cannot be applied (empty when it can). The posts of no source,
+// when there are any, are the last row.
+struct PollutionSourceEntry {
+    PollutionSourceParameters typed;
+    PollutionSourceLine line;
+    std::string fault;
+
+    std::string Status() const { return fault.empty() ? line.Status() : fault; }
+};
+
+// A table as printed: its heading, lines of text above it, then its rows,
+// captions first.
+struct PrintedTable {
+    std::string heading;
+    std::vector<std::string> notes;
+    std::vector<std::vector<std::string>> rows;
+};
+
+// "12 строк" after a noun: "вставка 12 строк", "удаление 1 строки"; of cells, "2 ячеек".
+std::string RowsOf(std::size_t count, std::string_view one = " строки", std::string_view many = " строк");
+std::string CellsOf(std::size_t count);
 
 // The table always has a row, blank when there is nothing else, to type into.
 class Inventory {
@@ -75,6 +110,25 @@ public:
     std::pair<std::string, std::vector<std::vector<std::string>>> PrintedTotals(std::string_view name) const;
     // Cells read only in part, over every row.
     std::size_t PartlyReadCount() const { return partlyRead_; }
+
+    // The table of sources of pollution, computed with the rows: a row for
+    // every number a post names or parameters are kept for, by number.
+    std::size_t SourceCount() const { return entries_.size(); }
+    const PollutionSourceEntry& Source(std::size_t i) const { return entries_.at(i); }
+    const PollutionSourceTable& Sources() const { return sourceTable_; }
+    // The parameters kept, by number, as typed.
+    const std::vector<PollutionSourceParameters>& Parameters() const { return parameters_; }
+    // The row's text in each column (PollutionSourceViewColumns).
+    std::vector<std::string> SourceCellTexts(std::size_t row) const;
+    // The totals row of M after cleaning: its label, then its text in each
+    // column; no totals while a parameter cannot be applied.
+    std::vector<std::string> SourceTotalsTexts() const;
+    // The first parameter that cannot be applied, named with its source, as
+    // no table of sources is written with it; empty when there is none.
+    std::string SourcesFault() const;
+    // The table of sources as printed for the inventory `name`, the rules
+    // above it; no rows when there are no sources.
+    PrintedTable PrintedSources(std::string_view name) const;
 
     // Every change below is one step of the history, undone and redone as a
     // whole; a change that would leave no row leaves one blank row, as the
@@ -101,10 +155,27 @@ public:
     // korvel-batch's input, CSV or XLSX, in place of the rows or after them.
     // Throws StationsError, the rows unchanged.
     void Load(std::string_view bytes, std::string_view name, bool append);
-    // The same inventory as another window stored it (its separator and its
-    // rows as korvel-batch's CSV input) in place of these rows.
-    void Reload(std::string_view csv, char separator);
+    // The same inventory as another window stored it (its separator, its
+    // rows as korvel-batch's CSV input and its parameters as
+    // PollutionSourceParametersCsv) in place of these.
+    void Reload(std::string_view csv, char separator, std::string_view parameters = {});
+    // Rows and parameters.
     void Clear();
+
+    // Edits of the table of sources, each one step of the same history:
+    // `row` and `column` are of its rows and PollutionSourceViewColumns, and
+    // only the parameters' columns take a text; a source whose parameters all
+    // become blank keeps none. No row is added: the rows are the posts' numbers.
+    void SetSource(std::size_t row, std::size_t column, std::string text);
+    CellBlock PasteSources(std::size_t row, std::size_t column, std::string_view text);
+    void EraseSources(const CellBlock& block);
+    void FillSources(const CellBlock& block, const std::string& text);
+    void FillSourcesDown(const CellBlock& block);
+    // The parameters of those rows forgotten: a row no post uses goes.
+    void DeleteSources(std::size_t first, std::size_t count);
+    // These parameters in place of those kept (a number given twice: its
+    // first line), as a step called `label`.
+    void SetParameters(std::vector<PollutionSourceParameters> parameters, const std::string& label);
 
     // The latest change taken back, or the latest one taken back made again;
     // the rows they fill, or nothing when there is nothing to take.
@@ -121,7 +192,13 @@ public:
     // The files korvel-batch writes for these rows. `title` names the inventory in a workbook.
     std::string SourcesCsv() const;
     std::string SummaryCsv() const;
+    // With the table of sources on its second sheet when there is one;
+    // throws StationsError (SourcesFault) while a parameter cannot be applied.
     std::string SummaryXlsx(const std::string& title) const;
+    // pollution_sources.csv; throws as SummaryXlsx.
+    std::string PollutionSourcesCsv() const;
+    // The parameters kept, as PollutionSourceParametersCsv writes them.
+    std::string ParametersCsv() const;
     std::string ReportsZip() const;
     // The row's report (Windows-1251) and its totals as CSV; nothing for a
     // row that stops before its report, or a blank one.
@@ -131,17 +208,29 @@ public:
 
 private:
     // A change as it can be taken back: `count` rows from `first` on took
-    // the place of `rows`, and the separator was `separator`.
+    // the place of `rows`, the separator was `separator`, and the parameters
+    // were `parameters` when it changed them.
     struct Change {
         std::string label;
         std::size_t first = 0;
         std::vector<InventoryRow> rows;
         std::size_t count = 0;
         char separator = '.';
+        std::optional<std::vector<PollutionSourceParameters>> parameters;
     };
+    using SourceText = std::function<std::optional<std::string>(std::size_t, std::size_t)>;
+
+    // Tab-separated lines as a spreadsheet copies them.
+    static std::vector<CsvRecord> Pasted(std::string_view text);
 
     void Compute(InventoryRow& row) const;
     void Recount();
+    void RecountSources();
+    // The parameters of the source numbered `number`, kept from now on.
+    PollutionSourceParameters& KeptParameters(const std::string& number);
+    // The cells of `block` within the table of sources given `text(row,
+    // column)` where it is not nothing.
+    void EditSources(const std::string& label, CellBlock block, const SourceText& text);
     // The change about to replace rows [first, first + count): those rows kept.
     Change Before(std::string label, std::size_t first, std::size_t count) const;
     // Keeps the change made, now `count` rows long, as the latest step.
@@ -159,6 +248,9 @@ private:
     std::array<double, kSubstanceCount> totals_{};
     std::size_t partlyRead_ = 0;
     std::vector<Change> undo_, redo_;  // latest last
+    std::vector<PollutionSourceParameters> parameters_;  // by number, none twice
+    PollutionSourceTable sourceTable_;
+    std::vector<PollutionSourceEntry> entries_;
 };
 
 }  // namespace korvel

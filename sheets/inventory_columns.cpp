@@ -56,7 +56,41 @@ std::vector<InventoryColumn> MakeColumns() {
     return columns;
 }
 
+std::vector<InventoryColumn> MakeSourceColumns() {
+    const std::vector<std::string> names = PollutionSourceParameterColumns();
+    std::vector<InventoryColumn> columns{
+        {"ИЗА", names[0], "Номер источника загрязнения атмосферы", ColumnKind::Computed, {}, "code"},
+        {"Наименование", names[1], "Наименование источника загрязнения", ColumnKind::Input, {}, "long"},
+        {"N", names[2], "Число постов, работающих одновременно (не задано - все)", ColumnKind::Input, {}, "number"},
+    };
+    for (std::size_t i = 0; i < kSubstanceCount; ++i) {
+        const Substance& s = SubstanceCatalogue[i];
+        columns.push_back({"η " + std::string(s.code) + ", %", names[3 + i],
+                           std::string(s.name) + ": степень очистки газа, %", ColumnKind::Input, s.code, "number"});
+    }
+    columns.push_back({"Постов", "posts", "Постов, отнесенных к ИЗА", ColumnKind::Computed, {}, "number"});
+    columns.push_back({"Состояние", "status", "status", ColumnKind::Status, {}, "status"});
+    for (const Substance& s : SubstanceCatalogue) {
+        const std::string code(s.code), substance(s.name);
+        columns.push_back({"G " + code, "g_" + code + "_g_s", substance + ": максимально разовый выброс после очистки, г/с",
+                           ColumnKind::G, s.code, "emission"});
+        columns.push_back({"M " + code, "m_" + code + "_t_year", substance + ": валовый выброс после очистки, т/год",
+                           ColumnKind::M, s.code, "emission"});
+    }
+    return columns;
+}
+
 }  // namespace
+
+const std::vector<InventoryColumn>& PollutionSourceViewColumns() {
+    static const std::vector<InventoryColumn> columns = MakeSourceColumns();
+    return columns;
+}
+
+std::vector<std::string> PollutionSourcePrintCaptions() {
+    return {"ИЗА", "Наименование", "Постов", "N", "Состояние", "Код", "Вещество", "G до очистки, г/с",
+            "M до очистки, т/год", "η, %", "G, г/с", "M, т/год"};
+}
 
 const std::vector<InventoryColumn>& InventoryColumns() {
     static const std::vector<InventoryColumn> columns = MakeColumns();
@@ -66,7 +100,7 @@ const std::vector<InventoryColumn>& InventoryColumns() {
 InventoryFileNames FileNamesOf(std::string_view name) {
     std::string stem = SafeFileStem(name);
     if (stem.empty()) stem = "перечень";
-    return {stem + ".csv", "summary.csv", "summary.xlsx", stem + "-отчеты.zip"};
+    return {stem + ".csv", "summary.csv", "summary.xlsx", stem + "-отчеты.zip", std::string(kPollutionSourcesFile)};
 }
 
 std::vector<std::string> Inventory::CellTexts(std::size_t row) const {

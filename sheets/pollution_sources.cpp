@@ -302,6 +302,17 @@ std::vector<PollutionSourceRow> PollutionSourceRows(const PollutionSourceTable& 
     return rows;
 }
 
+std::string PollutionSourceCellText(const PollutionSourceCell& cell, char separator) {
+    switch (cell.kind) {
+        case Cell::Kind::Empty: return {};
+        case Cell::Kind::Text: return cell.text;
+        case Cell::Kind::Count: return NumberText(static_cast<std::int64_t>(cell.number));
+        case Cell::Kind::G:
+        case Cell::Kind::Amount: break;
+    }
+    return NumberText(cell.number, separator);
+}
+
 std::string PollutionSourcesCsv(const PollutionSourceTable& table, char separator) {
     const char delimiter = CsvDelimiter(separator);
     CsvLine header(delimiter);
@@ -310,12 +321,10 @@ std::string PollutionSourcesCsv(const PollutionSourceTable& table, char separato
     for (const PollutionSourceRow& row : PollutionSourceRows(table)) {
         CsvLine line(delimiter);
         for (const Cell& cell : row.cells) {
-            switch (cell.kind) {
-                case Cell::Kind::Empty: line.Number(""); break;
-                case Cell::Kind::Text: line.Text(cell.text); break;
-                case Cell::Kind::Count: line.Number(NumberText(static_cast<std::int64_t>(cell.number))); break;
-                case Cell::Kind::G:
-                case Cell::Kind::Amount: line.Number(NumberText(cell.number, separator)); break;
+            if (cell.kind == Cell::Kind::Text) {
+                line.Text(cell.text);
+            } else {
+                line.Number(PollutionSourceCellText(cell, separator));
             }
         }
         out += std::move(line).Finish();
@@ -392,12 +401,62 @@ std::vector<std::string> CheckPollutionSourcePosts(const std::vector<PollutionSo
                                " не назначен ни одному посту; он войдет в таблицу как неиспользуемый");
         } else if (read.simultaneous && *read.simultaneous > posts) {
             throw StationsError(InputPlace(fileName, typed.line, typed.simultaneousColumn, {}) +
-                                " (simultaneous): " + Quoted(typed.simultaneous) +
-                                ": одновременно работающих постов больше, чем постов ИЗА (" +
-                                std::to_string(posts) + ")");
+                                " (simultaneous): " + SimultaneousAbovePosts(typed.simultaneous, posts));
         }
     }
     return warnings;
+}
+
+std::string SimultaneousAbovePosts(std::string_view simultaneous, std::size_t posts) {
+    return Quoted(simultaneous) + ": одновременно работающих постов больше, чем постов ИЗА (" + std::to_string(posts) +
+           ")";
+}
+
+std::string PollutionSourceParametersCsv(const std::vector<PollutionSourceParameters>& parameters, char separator) {
+    const char delimiter = CsvDelimiter(separator);
+    std::string out = "\xEF\xBB\xBF";
+    const auto line = [&](const auto& texts) {
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            if (i > 0) out.push_back(delimiter);
+            AppendCsvField(out, texts[i], delimiter);
+        }
+        out += "\r\n";
+    };
+    line(PollutionSourceParameterColumns());
+    for (const PollutionSourceParameters& typed : parameters) {
+        std::vector<std::string_view> texts{typed.number, typed.name, typed.simultaneous};
+        texts.insert(texts.end(), typed.cleaning.begin(), typed.cleaning.end());
+        line(texts);
+    }
+    return out;
+}
+
+std::vector<PollutionSourceParameters> ReadPollutionSourceTexts(std::istream& in, std::string_view name) {
+    const std::vector<std::string> columns = PollutionSourceParameterColumns();
+    const std::vector<std::string_view> keys(columns.begin(), columns.end());
+    std::vector<std::string> header;
+    std::vector<PollutionSourceParameters> lines;
+    std::vector<bool> given(kPollutionSourceNumbers);
+    try {
+        CsvReader reader(in);
+        CsvRecord record;
+        if (!reader.ReadHeader(record)) return lines;
+        const auto at = FindColumns(record, name, keys, [](std::size_t c) { return c == kNumber; },
+                                    "нужен pollution_source; разделитель ';' или ','");
+        header = record.fields;
+        while (reader.Next(record)) {
+            if (record.IsBlank()) continue;
+            CheckRecordLength(record, header.size(), name);
+            PollutionSourceParameters typed = ParametersOf(record, at);
+            const std::optional<int> key = PollutionSourceKey(typed.number);
+            if (!key || *key == kNotANumber || given[static_cast<std::size_t>(*key)]) continue;
+            given[static_cast<std::size_t>(*key)] = true;
+            lines.push_back(std::move(typed));
+        }
+    } catch (const CsvError& error) {
+        ThrowCsvFault(error, name, header);
+    }
+    return lines;
 }
 
 }  // namespace korvel

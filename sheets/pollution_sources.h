@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -141,6 +142,17 @@ std::vector<PollutionSourceParameters> ReadPollutionSourceFile(const std::filesy
 std::vector<std::string> CheckPollutionSourcePosts(const std::vector<PollutionSourceParameters>& parameters,
                                                    const std::function<std::size_t(int)>& postsOf,
                                                    std::string_view fileName);
+// Why N typed as `simultaneous` cannot be applied to a source of `posts` posts.
+std::string SimultaneousAbovePosts(std::string_view simultaneous, std::size_t posts);
+
+// The parameters as a file that ReadPollutionSourceTexts reads back as typed:
+// as StationsCsv writes the rows, the header first.
+std::string PollutionSourceParametersCsv(const std::vector<PollutionSourceParameters>& parameters, char separator);
+// Every line's texts, unchecked, as the table keeps what was typed (a fault
+// is the source's status there); a line without a number, or with one given
+// before, is none. Throws StationsError naming `name` for a file that is not
+// such a table.
+std::vector<PollutionSourceParameters> ReadPollutionSourceTexts(std::istream& in, std::string_view name);
 
 // The rules above, in words, for a table that people read.
 std::vector<std::string> PollutionSourceRules();
@@ -165,6 +177,8 @@ struct PollutionSourceRow {
     std::array<PollutionSourceCell, 12> cells;
 };
 std::vector<PollutionSourceRow> PollutionSourceRows(const PollutionSourceTable& table);
+// A cell as pollution_sources.csv and the print write it.
+std::string PollutionSourceCellText(const PollutionSourceCell& cell, char separator);
 
 // pollution_sources.csv: as summary.csv is written for `separator` (the
 // delimiter that goes with it, a byte-order mark, CR LF), the header first.

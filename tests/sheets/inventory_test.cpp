@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 
 #include "sheets/stations_table.h"
 #include "support/workbook.h"
@@ -108,6 +109,57 @@ TEST(Inventory, AWorkbookLoadsAsItsCsvDoes) {
     EXPECT_EQ(fromCsv.SummaryCsv(), fromBook.SummaryCsv());
     EXPECT_THROW(fromBook.Load("PK\x03\x04", "плохая.xlsx", true), StationsError);
     EXPECT_EQ(fromBook.Size(), 3u);
+}
+
+// What the table of sources reads as when an inventory of the same rows and
+// parameters is made afresh, as another window makes it from storage.
+std::string Afresh(const Inventory& table) {
+    Inventory fresh('.');
+    fresh.Reload(table.SourcesCsv(), table.Separator(), table.ParametersCsv());
+    return fresh.PollutionSourcesCsv();
+}
+
+TEST(Inventory, SourcesFollowThePostsKeepTheirParametersAndTheHistory) {
+    Inventory table('.');
+    table.Paste(0, 0,
+                "A\t0001\tАНО - 4\t100\t8\t0\t250\n"
+                "B\t1\tАНО - 4\t200\t8\t0\t250\n"
+                "C\t0002\tМР - 3\t300\t8\t0\t250\n"
+                "D\t\tМР - 3\t50\t8\t0\t250\n");
+    ASSERT_EQ(table.SourceCount(), 3u);  // 0001 (as "1" too), 0002, the posts of none
+    EXPECT_EQ(table.Source(0).line.posts, 2u);
+    EXPECT_FALSE(table.Source(2).line.assigned);
+    const std::size_t name = kFirstParameterColumn, simultaneous = name + 1, eta = name + 2;
+    const double m = table.Source(0).line.m[0];
+    table.SetSource(0, eta, "50");
+    table.SetSource(0, name, "Труба 1");
+    EXPECT_DOUBLE_EQ(table.Source(0).line.m[0], m / 2);
+    table.Set(1, kPollutionSourceColumn, "0002");
+    table.Set(0, kPollutionSourceColumn, "");
+    const PollutionSourceEntry& unused = table.Source(0);
+    EXPECT_EQ(unused.line.posts, 0u);
+    EXPECT_EQ(unused.typed.name, "Труба 1");
+    EXPECT_EQ(unused.Status().rfind("не используется", 0), 0u);
+    EXPECT_EQ(table.PollutionSourcesCsv(), Afresh(table));
+    // N above the posts: said in the row, and no table is written with it.
+    table.SetSource(1, simultaneous, "3");
+    EXPECT_EQ(table.Source(1).fault, "simultaneous: «3»: одновременно работающих постов больше, чем постов ИЗА (2)");
+    EXPECT_THROW(table.PollutionSourcesCsv(), StationsError);
+    EXPECT_EQ(table.SourceTotalsTexts().back(), "");
+    ASSERT_TRUE(table.Undo());
+    ASSERT_TRUE(table.Undo());
+    ASSERT_TRUE(table.Undo());
+    EXPECT_EQ(table.Source(0).line.posts, 2u);
+    EXPECT_EQ(table.PollutionSourcesCsv(), Afresh(table));
+    const std::optional<CellBlock> undone = table.Undo();  // the name
+    ASSERT_TRUE(undone);
+    EXPECT_TRUE(undone->sources);
+    EXPECT_EQ(table.Source(0).typed.name, "");
+    table.Set(0, kPollutionSourceColumn, "");
+    table.Set(1, kPollutionSourceColumn, "");
+    table.DeleteSources(0, 1);  // its η goes, and with it the row no post uses
+    EXPECT_EQ(table.SourceCount(), 2u);
+    EXPECT_EQ(table.Source(0).line.number, "0002");
 }
 
 }  // namespace
