@@ -45,12 +45,12 @@ struct InventoryColumn {
 // then G and M of each substance in catalogue order.
 const std::vector<InventoryColumn>& InventoryColumns();
 
-// The columns of the table of sources of pollution (ИЗА): the number, the
-// parameters typed (name, N, then η of each substance), the posts, the
-// status, then G and M after cleaning of each substance.
+// The columns of the table of sources of pollution (ИЗА), whose rows are
+// headed by their numbers: the parameters typed (name, N, then η of each
+// substance), the posts, the status, then G and M after cleaning of each
+// substance.
 const std::vector<InventoryColumn>& PollutionSourceViewColumns();
-// Where the parameters' columns start among them.
-inline constexpr std::size_t kFirstParameterColumn = 1;
+inline constexpr std::string_view kPollutionSourceHeading = "ИЗА";
 // The captions of the printed table of sources (PollutionSourceColumns in words).
 std::vector<std::string> PollutionSourcePrintCaptions();
 
@@ -118,7 +118,8 @@ public:
     const PollutionSourceTable& Sources() const { return sourceTable_; }
     // The parameters kept, by number, as typed.
     const std::vector<PollutionSourceParameters>& Parameters() const { return parameters_; }
-    // The row's text in each column (PollutionSourceViewColumns).
+    // The row's number (empty for the posts of none), then its text in each
+    // column (PollutionSourceViewColumns).
     std::vector<std::string> SourceCellTexts(std::size_t row) const;
     // The totals row of M after cleaning: its label, then its text in each
     // column; no totals while a parameter cannot be applied.
@@ -127,7 +128,7 @@ public:
     // no table of sources is written with it; empty when there is none.
     std::string SourcesFault() const;
     // The table of sources as printed for the inventory `name`, the rules
-    // above it; no rows when there are no sources.
+    // above it; nothing (no heading) when there are no sources.
     PrintedTable PrintedSources(std::string_view name) const;
 
     // Every change below is one step of the history, undone and redone as a
@@ -176,6 +177,9 @@ public:
     // These parameters in place of those kept (a number given twice: its
     // first line), as a step called `label`.
     void SetParameters(std::vector<PollutionSourceParameters> parameters, const std::string& label);
+    // A parameters file (IsPollutionSourceFile) named `name` in place of the
+    // parameters kept, its values as typed. Throws StationsError, nothing changed.
+    void LoadParameters(std::string_view bytes, std::string_view name);
 
     // The latest change taken back, or the latest one taken back made again;
     // the rows they fill, or nothing when there is nothing to take.

@@ -59,7 +59,6 @@ std::vector<InventoryColumn> MakeColumns() {
 std::vector<InventoryColumn> MakeSourceColumns() {
     const std::vector<std::string> names = PollutionSourceParameterColumns();
     std::vector<InventoryColumn> columns{
-        {"ИЗА", names[0], "Номер источника загрязнения атмосферы", ColumnKind::Computed, {}, "code"},
         {"Наименование", names[1], "Наименование источника загрязнения", ColumnKind::Input, {}, "long"},
         {"N", names[2], "Число постов, работающих одновременно (не задано - все)", ColumnKind::Input, {}, "number"},
     };

@@ -3,6 +3,7 @@
 // for each number, computed over the rows as korvel-batch computes them, with
 // their edits in the inventory's history and the files made of them.
 #include <algorithm>
+#include <sstream>
 
 #include "calc/number_rules.h"
 #include "sheets/inventory.h"
@@ -13,19 +14,18 @@ namespace korvel {
 
 namespace {
 
-// The parameters' columns among PollutionSourceViewColumns: name, N, then η
-// of each substance, as in a parameters file after its number.
+// The parameters' columns, the first of PollutionSourceViewColumns: name, N,
+// then η of each substance, as in a parameters file after its number.
 constexpr std::size_t kParameterColumns = 2 + kSubstanceCount;
 
 int KeyOf(const PollutionSourceParameters& typed) { return PollutionSourceKey(typed.number).value_or(kNotANumber); }
 
 // The text of view column `column` in `typed`, or nothing for a column that is not a parameter.
 std::string* ParameterField(PollutionSourceParameters& typed, std::size_t column) {
-    if (column < kFirstParameterColumn || column >= kFirstParameterColumn + kParameterColumns) return nullptr;
-    const std::size_t field = column - kFirstParameterColumn;
-    if (field == 0) return &typed.name;
-    if (field == 1) return &typed.simultaneous;
-    return &typed.cleaning[field - 2];
+    if (column >= kParameterColumns) return nullptr;
+    if (column == 0) return &typed.name;
+    if (column == 1) return &typed.simultaneous;
+    return &typed.cleaning[column - 2];
 }
 
 bool NoParameters(const PollutionSourceParameters& typed) {
@@ -224,6 +224,11 @@ void Inventory::SetParameters(std::vector<PollutionSourceParameters> parameters,
     Done(std::move(change), 0);
 }
 
+void Inventory::LoadParameters(std::string_view bytes, std::string_view name) {
+    std::istringstream in{std::string(bytes)};
+    SetParameters(ReadPollutionSourceTexts(in, name), "открытие файла «" + std::string(name) + "»");
+}
+
 std::string Inventory::PollutionSourcesCsv() const {
     if (const std::string fault = SourcesFault(); !fault.empty()) throw StationsError(fault);
     return korvel::PollutionSourcesCsv(sourceTable_, separator_);
@@ -232,9 +237,9 @@ std::string Inventory::PollutionSourcesCsv() const {
 std::string Inventory::ParametersCsv() const { return PollutionSourceParametersCsv(parameters_, separator_); }
 
 PrintedTable Inventory::PrintedSources(std::string_view name) const {
+    if (!sourceTable_.Wanted()) return {};
     PrintedTable printed{"Источники загрязнения атмосферы предприятия «" + std::string(name) + "»",
                          PollutionSourceRules(), {}};
-    if (!sourceTable_.Wanted()) return printed;
     if (const std::string fault = SourcesFault(); !fault.empty()) {
         printed.notes.push_back("Таблица не составлена: " + fault);
         return printed;

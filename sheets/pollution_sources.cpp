@@ -5,6 +5,7 @@
 #include <charconv>
 #include <fstream>
 #include <functional>
+#include <sstream>
 #include <stdexcept>
 
 #include "calc/number_rules.h"
@@ -334,6 +335,10 @@ std::string PollutionSourcesCsv(const PollutionSourceTable& table, char separato
 
 namespace {
 
+std::string TwiceFault(std::string_view number, std::size_t line) {
+    return "ИЗА " + Quoted(number) + " уже задан в строке файла " + std::to_string(line);
+}
+
 // One line of a parameters file, its texts taken from where the header put them.
 PollutionSourceParameters ParametersOf(const CsvRecord& record, const std::vector<std::optional<std::size_t>>& at) {
     PollutionSourceParameters typed;
@@ -370,8 +375,7 @@ std::vector<PollutionSourceParameters> ReadPollutionSourceFile(const std::filesy
             ReadParameters read;
             std::optional<ParameterFault> fault = ReadParameterTexts(typed, read);
             if (!fault && lineOf[static_cast<std::size_t>(read.key)] != 0) {
-                fault = {kNumber, "ИЗА " + Quoted(typed.number) + " уже задан в строке файла " +
-                                      std::to_string(lineOf[static_cast<std::size_t>(read.key)])};
+                fault = {kNumber, TwiceFault(typed.number, lineOf[static_cast<std::size_t>(read.key)])};
             }
             if (fault) {
                 throw StationsError(InputPlace(name, record.line, *at[fault->field] + 1, header) + ": " +
@@ -436,7 +440,7 @@ std::vector<PollutionSourceParameters> ReadPollutionSourceTexts(std::istream& in
     const std::vector<std::string_view> keys(columns.begin(), columns.end());
     std::vector<std::string> header;
     std::vector<PollutionSourceParameters> lines;
-    std::vector<bool> given(kPollutionSourceNumbers);
+    std::vector<std::size_t> lineOf(kPollutionSourceNumbers);
     try {
         CsvReader reader(in);
         CsvRecord record;
@@ -448,15 +452,37 @@ std::vector<PollutionSourceParameters> ReadPollutionSourceTexts(std::istream& in
             if (record.IsBlank()) continue;
             CheckRecordLength(record, header.size(), name);
             PollutionSourceParameters typed = ParametersOf(record, at);
-            const std::optional<int> key = PollutionSourceKey(typed.number);
-            if (!key || *key == kNotANumber || given[static_cast<std::size_t>(*key)]) continue;
-            given[static_cast<std::size_t>(*key)] = true;
+            ReadParameters read;
+            std::optional<ParameterFault> fault = ReadParameterTexts(typed, read);
+            if (fault && fault->field != kNumber) fault.reset();  // kept as typed
+            std::size_t& first = lineOf[static_cast<std::size_t>(fault ? 0 : read.key)];
+            if (!fault && first != 0) fault = {kNumber, TwiceFault(typed.number, first)};
+            if (fault) {
+                throw StationsError(InputPlace(name, record.line, *at[kNumber] + 1, header) + ": " + fault->message);
+            }
+            first = record.line;
             lines.push_back(std::move(typed));
         }
     } catch (const CsvError& error) {
         ThrowCsvFault(error, name, header);
     }
     return lines;
+}
+
+bool IsPollutionSourceFile(std::string_view bytes) {
+    std::istringstream in{std::string(bytes.substr(0, bytes.find_first_of("\r\n")))};
+    CsvRecord header;
+    try {
+        CsvReader reader(in);
+        if (!reader.ReadHeader(header)) return false;
+    } catch (const CsvError&) {
+        return false;
+    }
+    const auto has = [&](std::string_view key) {
+        return std::any_of(header.fields.begin(), header.fields.end(),
+                           [&](const std::string& field) { return ColumnKey(field) == key; });
+    };
+    return has("pollution_source") && !has("source");
 }
 
 }  // namespace korvel

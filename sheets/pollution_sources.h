@@ -148,11 +148,13 @@ std::string SimultaneousAbovePosts(std::string_view simultaneous, std::size_t po
 // The parameters as a file that ReadPollutionSourceTexts reads back as typed:
 // as StationsCsv writes the rows, the header first.
 std::string PollutionSourceParametersCsv(const std::vector<PollutionSourceParameters>& parameters, char separator);
-// Every line's texts, unchecked, as the table keeps what was typed (a fault
-// is the source's status there); a line without a number, or with one given
-// before, is none. Throws StationsError naming `name` for a file that is not
-// such a table.
+// Every line's texts as typed, as the table keeps them (a value that cannot
+// be applied is the source's status there). Throws StationsError naming
+// `name`, the line and the column, as ReadPollutionSourceFile does, for a
+// file that is not such a table, a line without a number or one given before.
 std::vector<PollutionSourceParameters> ReadPollutionSourceTexts(std::istream& in, std::string_view name);
+// A CSV whose header names pollution_source and not source: parameters, not posts.
+bool IsPollutionSourceFile(std::string_view bytes);
 
 // The rules above, in words, for a table that people read.
 std::vector<std::string> PollutionSourceRules();

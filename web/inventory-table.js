@@ -14,14 +14,55 @@ export function tableCalls(module) {
     };
     let shape = null;  // of a row's record: the columns' and the inputs' count
     const block = (reader) => (reader.done() ? null
-        : {row: reader.number(), column: reader.number(), rows: reader.number(), columns: reader.number()});
+        : {row: reader.number(), column: reader.number(), rows: reader.number(), columns: reader.number(),
+            sources: reader.flag()});
+    const columnList = (out) => out.list((r) => ({caption: r.text(), name: r.text(), title: r.text(), kind: r.text(),
+        code: r.text(), width: r.text()}));
+    // {heading, notes: [...], rows: [[captions...], [cells...], ...]}
+    const printed = (out) => ({heading: out.text(), notes: out.list((r) => r.text()),
+        rows: out.list((r) => r.list((cell) => cell.text()))});
+    // {error: null or why the file cannot be made, bytes}
+    const written = (out) => {
+        const error = out.text();
+        return {error, bytes: error === null ? out.bytes() : null};
+    };
+    const blockFields = ({row, column, rows, columns}) => [row, column, rows, columns];
+    let sourceWidth = null;  // a row's fields in the table of sources: its state and its columns
     return {
         // {columns: [{caption, name, title, kind, code, width}, ...], brands}
         columns() {
             const out = call("columns");
-            const columns = out.list((r) => ({caption: r.text(), name: r.text(), title: r.text(), kind: r.text(),
-                code: r.text(), width: r.text()}));
+            const columns = columnList(out);
             return {columns, brands: out.list((r) => r.text())};
+        },
+        // The table of sources of pollution, as the table of posts: its
+        // columns and the heading of its rows' numbers, its size, its rows
+        // [{state, label (its number), texts}, ...] and totals, its edits.
+        sources: {
+            columns() {
+                const out = call("sourceColumns");
+                return {columns: columnList(out), heading: out.text()};
+            },
+            size: () => call("sourceCount").number(),
+            rows(first, count) {
+                sourceWidth ??= 2 + columnList(call("sourceColumns")).length;
+                const texts = all(call("sourceRows", first, count));
+                return Array.from({length: texts.length / sourceWidth}, (_, i) => {
+                    const at = i * sourceWidth;
+                    return {state: texts[at], label: texts[at + 1], texts: texts.slice(at + 2, at + sourceWidth),
+                        notices: []};
+                });
+            },
+            totals() {
+                const [label, ...texts] = all(call("sourceTotals"));
+                return {label, texts};
+            },
+            set: (row, column, text) => call("setSource", row, column, text),
+            paste: (row, column, text) => block(call("pasteSources", row, column, text)),
+            erase: (cells) => call("eraseSources", ...blockFields(cells)),
+            fill: (cells, text) => call("fillSources", ...blockFields(cells), text),
+            fillDown: (cells) => call("fillSourcesDown", ...blockFields(cells)),
+            remove: (first, count) => call("removeSources", first, count),
         },
         // [{state, texts: one per column, notices: one per input column}, ...]
         rows(first, count) {
@@ -42,15 +83,13 @@ export function tableCalls(module) {
             const [label, ...texts] = all(call("totals"));
             return {label, texts};
         },
-        // {heading, rows: [[captions...], [cells...], ...]}
-        printTotals(name) {
-            const out = call("printTotals", name);
-            return {heading: out.text(), rows: out.list((r) => r.list((cell) => cell.text()))};
-        },
-        // {sources, summaryCsv, summaryXlsx, reportsZip}
+        printTotals: (name) => printed(call("printTotals", name)),
+        printSources: (name) => printed(call("printSources", name)),
+        // {sources, summaryCsv, summaryXlsx, reportsZip, pollutionSources}
         fileNames(name) {
             const out = call("fileNames", name);
-            return {sources: out.text(), summaryCsv: out.text(), summaryXlsx: out.text(), reportsZip: out.text()};
+            return {sources: out.text(), summaryCsv: out.text(), summaryXlsx: out.text(), reportsZip: out.text(),
+                pollutionSources: out.text()};
         },
         counts() {
             const out = call("counts");
@@ -77,11 +116,16 @@ export function tableCalls(module) {
         // null, or the message of a file that cannot be read.
         load: (bytes, name, append) => caller("korvel_inventory", ["load", bytes, name, append ? "1" : ""]).text(),
         // null, or the message of rows another window stored that cannot be read.
-        reload: (csv, separator) => call("reload", csv, separator).text(),
+        reload: (csv, separator, parameters) => call("reload", csv, separator, parameters ?? "").text(),
+        // The parameters of sources as stored or a parameters file: null, or the message.
+        loadParameters: (bytes, name) => caller("korvel_inventory", ["loadParameters", bytes, name]).text(),
+        isParameters: (bytes) => caller("korvel_inventory", ["isParameters", bytes]).flag(),
+        parametersCsv: () => call("parametersCsv").text(),
         clear: () => call("clear"),
         sourcesCsv: () => call("sourcesCsv").bytes(),
         summaryCsv: () => call("summaryCsv").bytes(),
-        summaryXlsx: (name) => call("summaryXlsx", name).bytes(),
+        summaryXlsx: (name) => written(call("summaryXlsx", name)),
+        pollutionSourcesCsv: () => written(call("pollutionSourcesCsv")),
         reportsZip: () => call("reportsZip").bytes(),
         // {report, totalsCsv, name}, or null for a row without a report.
         report(row) {

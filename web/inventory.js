@@ -15,7 +15,9 @@ import {loadModule} from "./wasm.js";
 // First, so that the module compiles while the rest starts.
 const loading = loadModule(createInventory, "korvel-inventory");
 
-// + name: {separator, sources, revision}, sources as korvel-batch input; the
+// + name: {separator, sources, pollutionSources, revision}: the rows as
+// korvel-batch input, the parameters of the sources of pollution as a
+// parameters file (absent in tables stored before there were any); the
 // revision counts the writes, so that no window writes over a newer table.
 const STORE = "korvel.inventory.";
 const CURRENT = "korvel.inventory-current";
@@ -74,7 +76,8 @@ function saveNow() {
 function write() {
     const sources = new TextDecoder().decode(core.sourcesCsv());
     try {
-        localStorage.setItem(STORE + name, JSON.stringify({separator: separatorBox().value, sources, revision: revision + 1}));
+        localStorage.setItem(STORE + name, JSON.stringify({separator: separatorBox().value, sources,
+            pollutionSources: core.parametersCsv(), revision: revision + 1}));
         localStorage.setItem(CURRENT, name);
         ++revision;
         storageFailed = false;
@@ -93,7 +96,7 @@ function write() {
 // The table another window stored, in place of this one's, as one change
 // that can be undone; the active cell stays where it is.
 function adopt(newer) {
-    const error = core.reload(newer.sources, newer.separator);
+    const error = core.reload(newer.sources, newer.separator, newer.pollutionSources);
     if (error !== null) return;
     revision = newer.revision;
     savePending = false;
@@ -130,6 +133,10 @@ function restore(wanted) {
         const error = core.load(new TextEncoder().encode(kept.sources), `${name}.csv`, false);
         if (error !== null) showBox(error, true);
     }
+    if (kept?.pollutionSources) {
+        const error = core.loadParameters(kept.pollutionSources, `${name}: ИЗА`);
+        if (error !== null) showBox(error, true);
+    }
     core.forgetHistory();
     notice = "";
     fillNames();
@@ -151,6 +158,18 @@ async function importFile(input) {
     input.value = "";
     if (!file) return;
     const bytes = new Uint8Array(await file.arrayBuffer());
+    // A parameters file of the sources of pollution: in place of those kept, the rows as they are.
+    if (core.isParameters(bytes)) {
+        const error = core.loadParameters(bytes, file.name);
+        if (error !== null) {
+            await showBox(error, true);
+            return;
+        }
+        sheet.refresh();
+        saveSoon();
+        performance.mark("korvel-imported");
+        return;
+    }
     let append = false;
     if (core.counts().sources > 0) {
         const choice = await ask(`В таблице уже есть источники. Заменить их строками файла «${file.name}» или добавить строки в конец?`,
@@ -178,18 +197,20 @@ function showReport(row) {
     reportWindow.show(made.report, made.totalsCsv);
 }
 
-// The totals, then every ok row's report, each from a new page: one
-// document for the appendix of an inventory report. Printed from this page,
-// with its own style sheet (the page's policy allows no other), in an area
-// that only print shows, emptied again once printing is over. The reports'
-// markup comes parsed, inert: no script of it runs.
-function printAll() {
-    const area = document.getElementById("printArea");
-    const totals = core.printTotals(name);
-    const heading = document.createElement("h1");
-    heading.textContent = totals.heading;
+// A table as the core prints it: its heading (`level` h1 or h2), its notes,
+// then the table, if it has rows.
+function printedTable({heading, notes, rows}, level) {
+    const title = document.createElement(level);
+    title.textContent = heading;
+    const nodes = [title];
+    for (const note of notes) {
+        const p = document.createElement("p");
+        p.textContent = note;
+        nodes.push(p);
+    }
+    if (rows.length === 0) return nodes;
     const table = document.createElement("table");
-    const [captions, ...rows] = totals.rows;
+    const [captions, ...cells] = rows;
     const head = table.createTHead().insertRow();
     for (const caption of captions) {
         const th = document.createElement("th");
@@ -197,11 +218,29 @@ function printAll() {
         head.append(th);
     }
     const body = table.createTBody();  // table.insertRow() would add to the header's rows
-    for (const row of rows) {
+    for (const row of cells) {
         const tr = body.insertRow();
         for (const text of row) tr.insertCell().textContent = text;
     }
-    area.replaceChildren(heading, table);
+    return [...nodes, table];
+}
+
+// The totals, the table of sources of pollution with its rules, then every
+// ok row's report, each from a new page: one document for the appendix of
+// an inventory report. Printed from this page, with its own style sheet
+// (the page's policy allows no other), in an area that only print shows,
+// emptied again once printing is over. The reports' markup comes parsed,
+// inert: no script of it runs.
+function printAll() {
+    const area = document.getElementById("printArea");
+    area.replaceChildren(...printedTable(core.printTotals(name), "h1"));
+    const sources = core.printSources(name);
+    if (sources.heading !== "") {
+        const section = document.createElement("section");
+        section.className = "pollution-sources";
+        section.append(...printedTable(sources, "h2"));
+        area.append(section);
+    }
     const decoder = new TextDecoder("windows-1251");
     for (let row = 0; row < core.size(); ++row) {
         if (core.rows(row, 1)[0].state !== "ok") continue;
@@ -278,8 +317,11 @@ function buttons() {
     const names = () => core.fileNames(name);
     on("downloadSources", () => save(core.sourcesCsv(), "text/csv", names().sources));
     on("downloadSummaryCsv", () => save(core.summaryCsv(), "text/csv", names().summaryCsv));
-    on("downloadSummaryXlsx", () => save(core.summaryXlsx(name),
+    // A file the core refuses to make (a parameter of a source that cannot be applied) is said why.
+    const offer = ({error, bytes}, type, fileName) => (error === null ? save(bytes, type, fileName) : showBox(error, true));
+    on("downloadSummaryXlsx", () => offer(core.summaryXlsx(name),
         "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet", names().summaryXlsx));
+    on("downloadPollutionSourcesCsv", () => offer(core.pollutionSourcesCsv(), "text/csv", names().pollutionSources));
     on("downloadReportsZip", () => save(core.reportsZip(), "application/zip", names().reportsZip));
     on("printInventory", printAll);
     document.getElementById("downloadRowReport").hidden = false;

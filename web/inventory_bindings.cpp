@@ -16,8 +16,9 @@
 
 #include "calc/number_rules.h"
 #include "calc/substances.h"
-#include "sheets/stations_table.h"
 #include "sheets/inventory.h"
+#include "sheets/pollution_sources.h"
+#include "sheets/stations_table.h"
 #include "web/record.h"
 
 namespace korvel::web {
@@ -38,7 +39,39 @@ const char* State(const InventoryRow& row) {
     return row.outcome.computed ? "flagged" : "failed";
 }
 
+// How a row of the table of sources reads: "failed" (a parameter cannot be
+// applied), "flagged" (posts that failed are left out of the sums), "unused"
+// (no post names it) or "ok".
+const char* State(const PollutionSourceEntry& entry) {
+    if (!entry.fault.empty()) return "failed";
+    if (!entry.line.failedRows.empty()) return "flagged";
+    return entry.line.assigned && !entry.line.Used() ? "unused" : "ok";
+}
+
 constexpr std::array<const char*, 5> kKinds{"input", "computed", "status", "g", "m"};
+
+// Each column (after their count): caption, name, tooltip, kind (kKinds),
+// substance code, width class.
+void Columns(RecordWriter& out, const std::vector<InventoryColumn>& columns) {
+    out.Number(columns.size());
+    for (const InventoryColumn& c : columns) {
+        out.Text(c.caption).Text(c.name).Text(c.title).Text(kKinds.at(static_cast<std::size_t>(c.kind)));
+        out.Text(c.code).Text(c.width);
+    }
+}
+
+// A printed table: its heading, its notes after their count, then its rows
+// (captions first), each after its count of cells, after their count.
+void Printed(RecordWriter& out, const std::string& heading, const std::vector<std::string>& notes,
+             const std::vector<std::vector<std::string>>& rows) {
+    out.Text(heading).Number(notes.size());
+    for (const std::string& note : notes) out.Text(note);
+    out.Number(rows.size());
+    for (const std::vector<std::string>& row : rows) {
+        out.Number(row.size());
+        for (const std::string& text : row) out.Text(text);
+    }
+}
 
 // State, the text of each column, then the notice of each input column
 // ("прочитано как 200", or empty).
@@ -50,9 +83,18 @@ void RowTexts(RecordWriter& out, const Inventory& table, std::size_t row) {
     for (const std::string_view notice : notices) out.Text(notice);
 }
 
-// A block of cells: row, column, rows, columns.
+// A block of cells: row, column, rows, columns, and whether it lies in the table of sources.
 void Block(RecordWriter& out, const CellBlock& block) {
-    out.Number(block.row).Number(block.column).Number(block.rows).Number(block.columns);
+    out.Number(block.row).Number(block.column).Number(block.rows).Number(block.columns).Flag(block.sources);
+}
+
+CellBlock ReadBlock(RecordReader& in) {
+    CellBlock block;
+    block.row = in.Number();
+    block.column = in.Number();
+    block.rows = in.Number();
+    block.columns = in.Number();
+    return block;
 }
 
 using Call = std::function<void(RecordReader& in, RecordWriter& out)>;
@@ -73,16 +115,22 @@ void Reading(RecordWriter& out, const std::function<void()>& read) {
     }
 }
 
+// Absent and the bytes `write` makes, or the message of why it cannot.
+void Written(RecordWriter& out, const std::function<std::string()>& write) {
+    try {
+        const std::string bytes = write();
+        out.Absent().Text(bytes);
+    } catch (const StationsError& error) {
+        out.Text(error.what());
+    }
+}
+
 // What the page shows of the table.
 void AddViewCalls(CallTable& calls) {
     // Each column (after their count): caption, name, tooltip, kind (kKinds),
     // substance code, width class; the brands after their count.
     calls["columns"] = [](RecordReader&, RecordWriter& out) {
-        out.Number(InventoryColumns().size());
-        for (const InventoryColumn& c : InventoryColumns()) {
-            out.Text(c.caption).Text(c.name).Text(c.title).Text(kKinds.at(static_cast<std::size_t>(c.kind)));
-            out.Text(c.code).Text(c.width);
-        }
+        Columns(out, InventoryColumns());
         out.Number(BrandTable.size());
         for (const Brand& brand : BrandTable) out.Text(brand.name);
     };
@@ -100,17 +148,19 @@ void AddViewCalls(CallTable& calls) {
     // (captions first), each after its count of cells, after their count.
     calls["printTotals"] = [](RecordReader& in, RecordWriter& out) {
         const auto [heading, rows] = Table().PrintedTotals(in.Text());
-        out.Text(heading).Number(rows.size());
-        for (const std::vector<std::string>& row : rows) {
-            out.Number(row.size());
-            for (const std::string& text : row) out.Text(text);
-        }
+        Printed(out, heading, {}, rows);
+    };
+    // the inventory's name → the printed table of sources (Printed).
+    calls["printSources"] = [](RecordReader& in, RecordWriter& out) {
+        const PrintedTable printed = Table().PrintedSources(in.Text());
+        Printed(out, printed.heading, printed.notes, printed.rows);
     };
     // the inventory's name → the names of its sources CSV, summary CSV,
-    // summary workbook and reports archive.
+    // summary workbook, reports archive and table of sources of pollution.
     calls["fileNames"] = [](RecordReader& in, RecordWriter& out) {
         const InventoryFileNames names = FileNamesOf(in.Text());
         out.Text(names.sources).Text(names.summaryCsv).Text(names.summaryXlsx).Text(names.reportsZip);
+        out.Text(names.pollutionSources);
     };
 }
 
@@ -176,17 +226,34 @@ void AddFileCalls(CallTable& calls) {
         const bool append = in.Text() == "1";
         Reading(out, [&] { Table().Load(bytes, name, append); });
     };
-    // korvel-batch input as another window stored it, its separator →
-    // absent, or the message of input that cannot be read.
+    // korvel-batch input as another window stored it, its separator, its
+    // parameters of sources → absent, or the message of input that cannot be read.
     calls["reload"] = [](RecordReader& in, RecordWriter& out) {
         const std::string csv = in.Text();
         const char separator = Separator(in.Text());
-        Reading(out, [&] { Table().Reload(csv, separator); });
+        const std::string parameters = in.Text();
+        Reading(out, [&] { Table().Reload(csv, separator, parameters); });
     };
+    // the parameters of sources as stored, or a parameters file, and its
+    // name → absent, or the message of what cannot be read.
+    calls["loadParameters"] = [](RecordReader& in, RecordWriter& out) {
+        const std::string bytes = in.Text(), name = in.Text();
+        Reading(out, [&] { Table().LoadParameters(bytes, name); });
+    };
+    // bytes → whether they are a parameters file rather than rows.
+    calls["isParameters"] = [](RecordReader& in, RecordWriter& out) { out.Flag(IsPollutionSourceFile(in.Text())); };
+    calls["parametersCsv"] = [](RecordReader&, RecordWriter& out) { out.Text(Table().ParametersCsv()); };
     calls["sourcesCsv"] = [](RecordReader&, RecordWriter& out) { out.Text(Table().SourcesCsv()); };
     calls["summaryCsv"] = [](RecordReader&, RecordWriter& out) { out.Text(Table().SummaryCsv()); };
-    // the inventory's name.
-    calls["summaryXlsx"] = [](RecordReader& in, RecordWriter& out) { out.Text(Table().SummaryXlsx(in.Text())); };
+    // the inventory's name → absent and the workbook, or why the table of
+    // sources cannot be written.
+    calls["summaryXlsx"] = [](RecordReader& in, RecordWriter& out) {
+        const std::string title = in.Text();
+        Written(out, [&] { return Table().SummaryXlsx(title); });
+    };
+    calls["pollutionSourcesCsv"] = [](RecordReader&, RecordWriter& out) {
+        Written(out, [] { return Table().PollutionSourcesCsv(); });
+    };
     calls["reportsZip"] = [](RecordReader&, RecordWriter& out) { out.Text(Table().ReportsZip()); };
     // row → its report (Windows-1251), its totals as CSV and the report's
     // file name; all absent for a row without a report.
@@ -200,10 +267,55 @@ void AddFileCalls(CallTable& calls) {
     };
 }
 
+// The table of sources of pollution: what it shows, and its edits.
+void AddSourceCalls(CallTable& calls) {
+    // The columns (as "columns" gives them), then the heading of the rows' numbers.
+    calls["sourceColumns"] = [](RecordReader&, RecordWriter& out) {
+        Columns(out, PollutionSourceViewColumns());
+        out.Text(kPollutionSourceHeading);
+    };
+    calls["sourceCount"] = [](RecordReader&, RecordWriter& out) { out.Number(Table().SourceCount()); };
+    // first, count → of each of those rows its state, its number, then its text in each column.
+    calls["sourceRows"] = [](RecordReader& in, RecordWriter& out) {
+        const Inventory& table = Table();
+        const std::size_t first = in.Number(), count = in.Number();
+        for (std::size_t i = first; i < table.SourceCount() && i < first + count; ++i) {
+            out.Text(State(table.Source(i)));
+            for (const std::string& text : table.SourceCellTexts(i)) out.Text(text);
+        }
+    };
+    calls["sourceTotals"] = [](RecordReader&, RecordWriter& out) {
+        for (const std::string& text : Table().SourceTotalsTexts()) out.Text(text);
+    };
+    // row, column, text.
+    calls["setSource"] = [](RecordReader& in, RecordWriter&) {
+        const std::size_t row = in.Number(), column = in.Number();
+        Table().SetSource(row, column, in.Text());
+    };
+    // row, column, tab-separated text → the block it filled.
+    calls["pasteSources"] = [](RecordReader& in, RecordWriter& out) {
+        const std::size_t row = in.Number(), column = in.Number();
+        Block(out, Table().PasteSources(row, column, in.Text()));
+    };
+    // a block (row, column, rows, columns), and for a fill its text.
+    calls["eraseSources"] = [](RecordReader& in, RecordWriter&) { Table().EraseSources(ReadBlock(in)); };
+    calls["fillSources"] = [](RecordReader& in, RecordWriter&) {
+        const CellBlock block = ReadBlock(in);
+        Table().FillSources(block, in.Text());
+    };
+    calls["fillSourcesDown"] = [](RecordReader& in, RecordWriter&) { Table().FillSourcesDown(ReadBlock(in)); };
+    // first, count.
+    calls["removeSources"] = [](RecordReader& in, RecordWriter&) {
+        const std::size_t first = in.Number();
+        Table().DeleteSources(first, in.Number());
+    };
+}
+
 const CallTable& Calls() {
     static const CallTable calls = [] {
         CallTable table;
         AddViewCalls(table);
+        AddSourceCalls(table);
         AddStateCalls(table);
         AddEditCalls(table);
         AddFileCalls(table);

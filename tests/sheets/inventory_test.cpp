@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <sstream>
 
@@ -129,7 +130,13 @@ TEST(Inventory, SourcesFollowThePostsKeepTheirParametersAndTheHistory) {
     ASSERT_EQ(table.SourceCount(), 3u);  // 0001 (as "1" too), 0002, the posts of none
     EXPECT_EQ(table.Source(0).line.posts, 2u);
     EXPECT_FALSE(table.Source(2).line.assigned);
-    const std::size_t name = kFirstParameterColumn, simultaneous = name + 1, eta = name + 2;
+    const auto column = [](std::string_view name) {
+        const auto& columns = PollutionSourceViewColumns();
+        return static_cast<std::size_t>(std::find_if(columns.begin(), columns.end(),
+                                                     [&](const InventoryColumn& c) { return c.name == name; }) -
+                                        columns.begin());
+    };
+    const std::size_t name = column("name"), simultaneous = column("simultaneous"), eta = column("cleaning_0143");
     const double m = table.Source(0).line.m[0];
     table.SetSource(0, eta, "50");
     table.SetSource(0, name, "Труба 1");
