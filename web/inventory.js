@@ -9,7 +9,7 @@ import {ask, attachMessageBox, showBox} from "./message-box.js";
 import * as reportWindow from "./report.js";
 import {save} from "./save.js";
 import {languageSeparator} from "./separator.js";
-import * as sheet from "./sheet.js";
+import {createSheet} from "./sheet.js";
 import {loadModule} from "./wasm.js";
 
 // First, so that the module compiles while the rest starts.
@@ -22,6 +22,7 @@ const CURRENT = "korvel.inventory-current";
 const FIRST_NAME = "Предприятие";
 
 let core = null;
+let sheet = null;      // the grid of the table of sources
 let name = FIRST_NAME;
 let savePending = false;
 let revision = 0;       // of the stored table this one is, or follows from
@@ -319,9 +320,25 @@ function buttons() {
     });
 }
 
+// The table of sources as the grid edits it: two columns stay at the left, the source and its ИЗА.
+function postsSource() {
+    const {columns, brands} = core.columns();
+    return {
+        columns, brands, fixed: 2,
+        size: () => core.size(),
+        rows: (first, count) => core.rows(first, count),
+        totals: () => core.totals(),
+        set: (row, column, text) => core.set(row, column, text),
+        paste: (row, column, text) => core.paste(row, column, text),
+        insert: (at, count) => core.insert(at, count),
+        changed: saveSoon,
+    };
+}
+
 function ready(theCore) {
     core = theCore;
-    sheet.attach(core, core.columns(), saveSoon);
+    sheet = createSheet({sheet: document.getElementById("sheet"), table: document.getElementById("sourcesTable")},
+        postsSource());
     buttons();
     restore(localStorage.getItem(CURRENT) ?? FIRST_NAME);
     sheet.focus();
