@@ -56,6 +56,28 @@ struct CellBlock {
     std::size_t row = 0, column = 0, rows = 0, columns = 0;
 };
 
+// The rows a table shows, in order: every row of the inventory, or those a
+// filter passed. Blocks of cells are counted in shown rows.
+class RowView {
+public:
+    RowView() = default;
+    explicit RowView(std::vector<std::size_t> rows) : rows_(std::move(rows)), all_(false) {}
+
+    bool All() const { return all_; }
+    std::size_t Size(std::size_t total) const { return all_ ? total : rows_.size(); }
+    // The inventory's row shown as `i`.
+    std::size_t operator[](std::size_t i) const { return all_ ? i : rows_.at(i); }
+    // Where the inventory's `row` is shown, or the first shown row after it (the count of shown rows past the last).
+    std::size_t Find(std::size_t row) const;
+    // The inventory's `count` rows inserted before `at` (shown: just added), or removed from `first` on.
+    void Inserted(std::size_t at, std::size_t count);
+    void Removed(std::size_t first, std::size_t count);
+
+private:
+    std::vector<std::size_t> rows_;
+    bool all_ = true;
+};
+
 // The table always has a row, blank when there is nothing else, to type into.
 class Inventory {
 public:
@@ -89,15 +111,27 @@ public:
     void Duplicate(std::size_t first, std::size_t count);
     void Delete(std::size_t first, std::size_t count);
     // Tab-separated lines as a spreadsheet copies them, from the cell at
-    // `row`, `column` on, rows added as needed; cells beyond the last input
-    // column are dropped. Gives the cells it filled.
-    CellBlock Paste(std::size_t row, std::size_t column, std::string_view text);
+    // `row`, `column` on, rows added as needed (when `view` shows every
+    // row; else the lines past its last row are dropped); cells beyond the
+    // last input column are dropped. Gives the cells it filled.
+    CellBlock Paste(std::size_t row, std::size_t column, std::string_view text, const RowView& view = {});
+    // A paste into the selected `block`: one value fills its input cells,
+    // as a spreadsheet fills a selection; more are pasted from its first cell on.
+    CellBlock PasteInto(const CellBlock& block, std::string_view text, const RowView& view = {});
     // The input cells of `block` emptied (Delete, a cut).
-    void Erase(const CellBlock& block);
+    void Erase(const CellBlock& block, const RowView& view = {});
     // Every input cell of `block` given `text`: one value pasted into a selection.
-    void Fill(const CellBlock& block, const std::string& text);
-    // The top row's input cells of `block` copied into its other rows.
-    void FillDown(const CellBlock& block);
+    void Fill(const CellBlock& block, const std::string& text, const RowView& view = {});
+    // The top row's input cells of `block` copied into its other rows; a
+    // block of one row takes the row above it, as a spreadsheet's fill down does.
+    void FillDown(CellBlock block, const RowView& view = {});
+    // The texts of `block` as shown, computed columns too, as a spreadsheet
+    // copies cells: a tab between cells, each row ended by CR LF, a cell
+    // with a tab, a line break, a quote or blanks at either end quoted.
+    std::string BlockText(const CellBlock& block, const RowView& view = {}) const;
+    // The rows that are sources with an error, a validation message or a
+    // number read only in part: what is left to look at.
+    std::vector<std::size_t> RowsWithNotes() const;
     // korvel-batch's input, CSV or XLSX, in place of the rows or after them.
     // Throws StationsError, the rows unchanged.
     void Load(std::string_view bytes, std::string_view name, bool append);
@@ -150,9 +184,12 @@ private:
     // Rows [first, first + count) replaced by `rows`.
     void Splice(std::size_t first, std::size_t count, std::vector<InventoryRow> rows);
     std::size_t KeepOneRow();
-    // The input cells of `block` within the table, each given `text(row, column)`.
-    void EditCells(const std::string& label, CellBlock block,
+    // The input cells of `block` (shown rows of `view`) within the table,
+    // each given `text(row, column)` (the inventory's row).
+    void EditCells(const std::string& label, CellBlock block, const RowView& view,
                    const std::function<std::string(std::size_t, std::size_t)>& text);
+    // `block` cut to the shown rows and the input columns.
+    CellBlock Within(CellBlock block, const RowView& view) const;
 
     char separator_;
     std::vector<InventoryRow> rows_;

@@ -9,7 +9,7 @@ import {ask, attachMessageBox, showBox} from "./message-box.js";
 import * as reportWindow from "./report.js";
 import {save} from "./save.js";
 import {languageSeparator} from "./separator.js";
-import {createSheet} from "./sheet.js";
+import {createSheet, shortcutKey} from "./sheet.js";
 import {loadModule} from "./wasm.js";
 
 // First, so that the module compiles while the rest starts.
@@ -204,9 +204,8 @@ function printAll() {
     }
     area.replaceChildren(heading, table);
     const decoder = new TextDecoder("windows-1251");
-    for (let row = 0; row < core.size(); ++row) {
-        if (core.rows(row, 1)[0].state !== "ok") continue;
-        const parsed = new DOMParser().parseFromString(decoder.decode(core.report(row).report), "text/html");
+    for (const report of core.printReports()) {
+        const parsed = new DOMParser().parseFromString(decoder.decode(report), "text/html");
         const section = document.createElement("section");
         section.className = "report";
         section.append(...[...parsed.body.childNodes].map((n) => document.importNode(n, true)));
@@ -290,7 +289,7 @@ function buttons() {
     document.getElementById("sheet").addEventListener("keydown", (event) => {
         const ctrl = event.ctrlKey || event.metaKey;
         if (!ctrl || event.target.classList.contains("editor")) return;
-        const key = event.key.length === 1 ? event.key.toLowerCase() : event.key;
+        const key = shortcutKey(event);
         const actions = {z: event.shiftKey ? "redo" : "undo", y: "redo", Delete: "deleteRow", Enter: "addRow", r: "showRowReport"};
         const id = actions[key];
         if (id === undefined) return;
@@ -310,7 +309,7 @@ function buttons() {
     });
     // The browser's own print would print the page as it stands: the inventory's print instead.
     addEventListener("keydown", (event) => {
-        if ((event.ctrlKey || event.metaKey) && !event.altKey && event.key.toLowerCase() === "p") {
+        if ((event.ctrlKey || event.metaKey) && !event.altKey && shortcutKey(event) === "p") {
             event.preventDefault();
             printAll();
         }
@@ -329,8 +328,11 @@ function postsSource() {
         rows: (first, count) => core.rows(first, count),
         totals: () => core.totals(),
         set: (row, column, text) => core.set(row, column, text),
-        paste: (row, column, text) => core.paste(row, column, text),
         insert: (at, count) => core.insert(at, count),
+        paste: (block, text) => core.paste(block, text),
+        erase: (block) => core.erase(block),
+        fillDown: (block) => core.fillDown(block),
+        copy: (block) => core.copy(block),
         changed: saveSoon,
     };
 }

@@ -9,8 +9,12 @@
 //   brands: the choices of a "list" column that names none of its own;
 //   fixed: how many columns stay at the left while the others scroll;
 //   size(), rows(first, count) → [{state, texts, notices}], totals() → {label, texts} or null;
-//   set(row, column, text), paste(row, column, text), insert(at, count);
+//   set(row, column, text), insert(at, count);
+//   for a block {row, column, rows, columns}: paste(block, text) → the block filled,
+//   erase(block), fillDown(block), copy(block) → its text as a spreadsheet copies it;
 //   changed(): after any edit, so that the page stores it.
+// A selection runs from its anchor to the active cell, over any columns;
+// only the input columns, which come first, are edited.
 const ROW_HEIGHT = 21;  // px, borders included: every row is one line
 const SPARE_ROWS = 4;   // rendered above and below the view; scrolling moves rows rather than drawing all anew
 // px of each width class the core gives its columns.
@@ -28,6 +32,12 @@ function setText(cell, text) {
     if (cell.textContent !== text) cell.textContent = text;
 }
 
+// The letter of a shortcut whatever the keyboard's layout: Ctrl+Z is Ctrl+Я on a Russian one.
+export function shortcutKey(event) {
+    if (/^[a-z]$/i.test(event.key)) return event.key.toLowerCase();
+    return event.code.startsWith("Key") ? event.code.slice(3).toLowerCase() : event.key;
+}
+
 class Sheet {
     constructor({sheet, table}, source) {
         this.source = source;
@@ -41,6 +51,9 @@ class Sheet {
         this.first = 0;      // the row of the first <tr> of the <tbody>
         this.stale = true;   // rows changed wholesale: every <tr> and the totals drawn again
         this.active = {row: 0, column: 0};
+        this.anchor = {row: 0, column: 0};  // the selection's other corner
+        this.tinted = "";  // the block tinted as selected, "" when none
+        this.dragging = false;
         this.activeCell = null;
         this.editing = null;  // {row, column, element, original}
         // The view as last laid out: kept so that moving the active cell reads no
@@ -153,6 +166,7 @@ class Sheet {
         if (this.stale) this.renderTotals();
         this.stale = false;
         this.markActive();
+        this.markSelection(true);
     }
 
     // Rows `from` to `from + count` of the <tbody>.
@@ -205,6 +219,29 @@ class Sheet {
         this.table.setAttribute("aria-activedescendant", this.activeId);
     }
 
+    // The selected block: from the anchor to the active cell.
+    selection() {
+        const {anchor, active} = this;
+        return {row: Math.min(anchor.row, active.row), column: Math.min(anchor.column, active.column),
+            rows: Math.abs(anchor.row - active.row) + 1, columns: Math.abs(anchor.column - active.column) + 1};
+    }
+
+    // The selection tinted in the rows in view; a selection of the active
+    // cell alone is only its outline. `moved`: rows came into view.
+    markSelection(moved = false) {
+        const block = this.selection();
+        const tint = block.rows * block.columns > 1 ? `${block.row} ${block.column} ${block.rows} ${block.columns}` : "";
+        if (tint === this.tinted && (!moved || tint === "")) return;
+        this.tinted = tint;
+        for (const tr of this.body.rows) {
+            const row = Number(tr.dataset.row);
+            const inRows = tint !== "" && row >= block.row && row < block.row + block.rows;
+            for (let c = 0; c < this.columns.length; ++c) {
+                tr.cells[c + 1].classList.toggle("selected", inRows && c >= block.column && c < block.column + block.columns);
+            }
+        }
+    }
+
     // Called before the document changes, so that the browser has nothing to lay out for it.
     focusTable() {
         if (document.activeElement !== this.table) this.table.focus({preventScroll: true});
@@ -254,13 +291,23 @@ class Sheet {
         this.render();
     }
 
-    moveTo(row, column) {
+    // `extend`: the selection grows to the cell, else it is the cell alone.
+    moveTo(row, column, extend = false) {
         this.focusTable();
         if (this.editing) this.commit(true);
         const total = this.size();
         this.active = {row: Math.max(0, Math.min(row, Math.max(total - 1, 0))),
-            column: Math.max(0, Math.min(column, this.inputs - 1))};
+            column: Math.max(0, Math.min(column, this.columns.length - 1))};
+        if (!extend) this.anchor = {...this.active};
         this.reveal();
+        this.markSelection();
+    }
+
+    // Ctrl+A: every row's inputs, the active cell at the top.
+    selectAll() {
+        this.moveTo(0, 0);
+        this.anchor = {row: Math.max(this.size() - 1, 0), column: this.inputs - 1};
+        this.markSelection();
     }
 
     focus() {
@@ -272,7 +319,7 @@ class Sheet {
     startEdit(initial) {
         const {row, column} = this.active;
         const cell = this.cellElement(row, column);
-        if (!cell) return;
+        if (!cell || column >= this.inputs) return;
         const original = this.source.rows(row, 1)[0].texts[column];
         const element = this.columns[column].width === "list" ? this.choiceEditor(column, original, initial)
             : this.textEditor(initial ?? original);
@@ -395,7 +442,9 @@ class Sheet {
         };
         if (moves[event.key]) {
             event.preventDefault();
-            this.moveTo(...moves[event.key]);
+            this.moveTo(...moves[event.key], event.shiftKey);
+        } else if (ctrl && !event.altKey && this.blockKey(shortcutKey(event))) {
+            event.preventDefault();
         } else if (event.key === "Tab") {
             event.preventDefault();
             this.step(event.shiftKey ? -1 : 1);
@@ -407,13 +456,38 @@ class Sheet {
             this.startEdit();
         } else if ((event.key === "Delete" || event.key === "Backspace") && !ctrl) {
             event.preventDefault();
-            this.source.set(row, column, "");
-            this.source.changed();
-            this.renderRow(row);
+            this.source.erase(this.selection());
+            this.edited();
         } else if (event.key.length === 1 && !ctrl && !event.altKey) {
             event.preventDefault();
             this.startEdit(event.key);
         }
+    }
+
+    // Ctrl+A and Ctrl+D; whether the key was one of them.
+    blockKey(key) {
+        if (key === "a") {
+            this.selectAll();
+        } else if (key === "d") {
+            this.source.fillDown(this.selection());
+            this.edited();
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // After a change of the selected block: its rows drawn again, one row
+    // alone quickly, and the change passed on.
+    edited() {
+        const {row, rows} = this.selection();
+        if (rows === 1) {
+            this.renderRow(row);
+        } else {
+            this.stale = true;
+            this.render();
+        }
+        this.source.changed();
     }
 
     // Whether the clipboard's events are this grid's.
@@ -421,31 +495,60 @@ class Sheet {
         return !this.editing && this.sheet.contains(document.activeElement);
     }
 
-    // A block copied from a spreadsheet, from the active cell on.
+    // A block copied from a spreadsheet, from the selection's first cell on,
+    // or one value into every cell of the selection; what it filled is selected.
     paste(event) {
         if (!this.ownsClipboard()) return;
         const text = event.clipboardData.getData("text/plain");
         if (!text) return;
         event.preventDefault();
-        this.source.paste(this.active.row, this.active.column, text);
+        const filled = this.source.paste(this.selection(), text);
+        if (filled.rows > 0 && filled.columns > 0) {
+            this.active = {row: filled.row, column: filled.column};
+            this.anchor = {row: filled.row + filled.rows - 1, column: filled.column + filled.columns - 1};
+        }
         this.stale = true;
         this.source.changed();
         this.render();
     }
 
-    copy(event) {
+    // The selection as a spreadsheet copies cells; a cut clears it after.
+    copy(event, cut) {
         if (!this.ownsClipboard()) return;
         event.preventDefault();
-        event.clipboardData.setData("text/plain", this.source.rows(this.active.row, 1)[0].texts[this.active.column]);
+        event.clipboardData.setData("text/plain", this.source.copy(this.selection()));
+        if (!cut) return;
+        this.source.erase(this.selection());
+        this.edited();
     }
 
-    pointer(event) {
+    // The row and column of the cell under the pointer, or null.
+    cellAt(event) {
         const cell = event.target.closest("td, th[scope=row]");
         const tr = cell?.closest("tbody tr");
-        if (!tr || event.target === this.editing?.element) return;
+        if (!tr || event.target === this.editing?.element) return null;
         const column = cell.cellIndex - 1;
+        return {row: Number(tr.dataset.row), column: column < 0 ? this.active.column : column};
+    }
+
+    // A click selects the cell, Shift+click the block up to it; a drag selects the block it passes.
+    pointer(event) {
+        const at = this.cellAt(event);
+        if (at === null || event.button !== 0) return;
         event.preventDefault();
-        this.moveTo(Number(tr.dataset.row), column < 0 ? this.active.column : Math.min(column, this.inputs - 1));
+        this.moveTo(at.row, at.column, event.shiftKey);
+        this.dragging = true;
+    }
+
+    drag(event) {
+        if (!this.dragging || (event.buttons & 1) === 0) {
+            this.dragging = false;
+            return;
+        }
+        const at = this.cellAt(event);
+        if (at !== null && (at.row !== this.active.row || at.column !== this.active.column)) {
+            this.moveTo(at.row, at.column, true);
+        }
     }
 
     listen() {
@@ -458,11 +561,16 @@ class Sheet {
         this.measure();
         this.sheet.addEventListener("keydown", (event) => this.keys(event));
         this.sheet.addEventListener("mousedown", (event) => this.pointer(event));
+        this.sheet.addEventListener("mousemove", (event) => this.drag(event));
+        document.addEventListener("mouseup", () => {
+            this.dragging = false;
+        });
         this.sheet.addEventListener("dblclick", (event) => {
             if (event.target.closest("tbody td.input")) this.startEdit();
         });
         document.addEventListener("paste", (event) => this.paste(event));
-        document.addEventListener("copy", (event) => this.copy(event));
+        document.addEventListener("copy", (event) => this.copy(event, false));
+        document.addEventListener("cut", (event) => this.copy(event, true));
     }
 
     // Which emission columns show: "both", "g" or "m".
@@ -481,6 +589,7 @@ class Sheet {
     refresh(row = this.active.row) {
         if (this.editing) this.commit(null);
         this.active.row = Math.max(0, Math.min(row, this.size() - 1));
+        this.anchor = {...this.active};
         this.stale = true;
         this.render();
     }
