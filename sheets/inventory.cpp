@@ -6,12 +6,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <sstream>
 
 #include "sheets/summary.h"
 #include "report/atomic_file.h"
 #include "report/file_names.h"
 #include "report/report_document.h"
+#include "sheets/csv.h"
 #include "sheets/csv_reader.h"
 #include "sheets/stations_table.h"
 #include "sheets/totals.h"
@@ -37,12 +39,65 @@ std::ptrdiff_t At(std::size_t i) { return static_cast<std::ptrdiff_t>(i); }
 
 }  // namespace
 
+CellBlock Clamp(CellBlock block, std::size_t rows, std::size_t columns) {
+    block.row = std::min(block.row, rows);
+    block.rows = std::min(block.rows, rows - block.row);
+    block.column = std::min(block.column, columns);
+    block.columns = std::min(block.columns, columns - block.column);
+    return block;
+}
+
+std::string BlockTextOf(const CellBlock& cells, const std::function<std::vector<std::string>(std::size_t)>& texts) {
+    std::string text;
+    for (std::size_t r = cells.row; r < cells.row + cells.rows; ++r) {
+        const std::vector<std::string> row = texts(r);
+        for (std::size_t c = cells.column; c < cells.column + cells.columns; ++c) {
+            if (c > cells.column) text.push_back('\t');
+            AppendCsvField(text, row[c], '\t');
+        }
+        text += "\r\n";
+    }
+    return text;
+}
+
 std::string RowsOf(std::size_t count, std::string_view one, std::string_view many) {
     const bool single = count % 10 == 1 && count % 100 != 11;
     return std::to_string(count) + std::string(single ? one : many);
 }
 
 std::string CellsOf(std::size_t count) { return RowsOf(count, " ячейки", " ячеек"); }
+
+std::vector<CsvRecord> ClipboardRecords(std::string_view text) {
+    std::istringstream in{std::string(text)};
+    CsvReader reader(in, '\t');
+    CsvRecord record;
+    std::vector<CsvRecord> records;
+    try {
+        while (reader.Next(record)) records.push_back(std::move(record));
+    } catch (const CsvError&) {
+        // An unclosed quote: what came before it is pasted, as a spreadsheet does.
+    }
+    return records;
+}
+
+std::size_t RowView::Find(std::size_t row) const {
+    return all_ ? row : static_cast<std::size_t>(std::lower_bound(rows_.begin(), rows_.end(), row) - rows_.begin());
+}
+
+void RowView::Inserted(std::size_t at, std::size_t count) {
+    if (all_) return;
+    const auto place = std::lower_bound(rows_.begin(), rows_.end(), at);
+    for (auto i = place; i != rows_.end(); ++i) *i += count;
+    std::vector<std::size_t> added(count);
+    std::iota(added.begin(), added.end(), at);
+    rows_.insert(place, added.begin(), added.end());
+}
+
+void RowView::Removed(std::size_t first, std::size_t count) {
+    if (all_) return;
+    std::erase_if(rows_, [&](std::size_t row) { return row >= first && row < first + count; });
+    for (std::size_t& row : rows_) row -= row >= first + count ? count : 0;
+}
 
 void Inventory::Compute(InventoryRow& row) const {
     row.blank = IsBlank(row.typed);
@@ -166,26 +221,18 @@ void Inventory::ForgetHistory() {
     redo_.clear();
 }
 
-std::vector<CsvRecord> Inventory::Pasted(std::string_view text) {
-    std::istringstream in{std::string(text)};
-    CsvReader reader(in, '\t');
-    CsvRecord record;
-    std::vector<CsvRecord> records;
-    try {
-        while (reader.Next(record)) records.push_back(std::move(record));
-    } catch (const CsvError&) {
-        // An unclosed quote: what came before it is pasted, as a spreadsheet does.
-    }
-    return records;
-}
-
-CellBlock Inventory::Paste(std::size_t row, std::size_t column, std::string_view text) {
-    std::vector<CsvRecord> records = Pasted(text);
-    CellBlock block{row, column, records.size(), 0};
-    Change change = Before("вставка " + RowsOf(records.size()), row, records.size());
-    if (row + records.size() > rows_.size()) rows_.resize(row + records.size());
-    for (std::size_t r = 0; r < records.size(); ++r) {
-        InventoryRow& target = rows_[row + r];
+CellBlock Inventory::Paste(std::size_t row, std::size_t column, std::string_view text, const RowView& view) {
+    std::vector<CsvRecord> records = ClipboardRecords(text);
+    const std::size_t shown = view.Size(rows_.size());
+    const std::size_t count = view.All() ? records.size() : std::min(records.size(), shown - std::min(row, shown));
+    CellBlock block{row, column, count, 0};
+    // The rows it changes: in a view of some rows, every row from its first to its last.
+    const std::size_t first = view.All() || count == 0 ? row : view[row];
+    const std::size_t span = view.All() || count == 0 ? count : view[row + count - 1] - first + 1;
+    Change change = Before("вставка " + RowsOf(count), first, span);
+    if (row + count > rows_.size()) rows_.resize(row + count);
+    for (std::size_t r = 0; r < count; ++r) {
+        InventoryRow& target = rows_[view[row + r]];
         std::vector<std::string>& fields = records[r].fields;
         for (std::size_t f = 0; f < fields.size() && column + f < kStationColumns.size(); ++f) {
             SetStationField(target.typed, column + f, std::move(fields[f]));
@@ -193,39 +240,71 @@ CellBlock Inventory::Paste(std::size_t row, std::size_t column, std::string_view
         }
         Compute(target);
     }
-    Done(std::move(change), records.size());
+    Done(std::move(change), span);
     return block;
 }
 
-void Inventory::EditCells(const std::string& label, CellBlock block,
-                          const std::function<std::string(std::size_t, std::size_t)>& text) {
-    block.row = std::min(block.row, rows_.size());
-    block.rows = std::min(block.rows, rows_.size() - block.row);
-    block.columns = std::min(block.columns, kStationColumns.size() - std::min(block.column, kStationColumns.size()));
-    if (block.rows == 0 || block.columns == 0) return;
-    Change change = Before(label + CellsOf(block.rows * block.columns), block.row, block.rows);
-    for (std::size_t r = block.row; r < block.row + block.rows; ++r) {
-        for (std::size_t c = block.column; c < block.column + block.columns; ++c) {
-            SetStationField(rows_[r].typed, c, text(r, c));
-        }
-        Compute(rows_[r]);
+CellBlock Inventory::PasteInto(const CellBlock& block, std::string_view text, const RowView& view) {
+    const std::vector<CsvRecord> records = ClipboardRecords(text);
+    if (records.size() == 1 && records[0].fields.size() == 1 && block.rows * block.columns > 1) {
+        Fill(block, records[0].fields[0], view);
+        return Within(block, view);
     }
-    Done(std::move(change), block.rows);
+    return Paste(block.row, block.column, text, view);
 }
 
-void Inventory::Erase(const CellBlock& block) {
-    EditCells("очистка ", block, [](std::size_t, std::size_t) { return std::string(); });
+CellBlock Inventory::Within(CellBlock block, const RowView& view) const {
+    return Clamp(block, view.Size(rows_.size()), kStationColumns.size());
 }
 
-void Inventory::Fill(const CellBlock& block, const std::string& text) {
-    EditCells("заполнение ", block, [&](std::size_t, std::size_t) { return text; });
+void Inventory::EditCells(const std::string& label, CellBlock block, const RowView& view,
+                          const std::function<std::string(std::size_t, std::size_t)>& text) {
+    block = Within(block, view);
+    if (block.rows == 0 || block.columns == 0) return;
+    const std::size_t first = view[block.row], span = view[block.row + block.rows - 1] - first + 1;
+    Change change = Before(label + CellsOf(block.rows * block.columns), first, span);
+    for (std::size_t r = block.row; r < block.row + block.rows; ++r) {
+        InventoryRow& target = rows_[view[r]];
+        for (std::size_t c = block.column; c < block.column + block.columns; ++c) {
+            SetStationField(target.typed, c, text(view[r], c));
+        }
+        Compute(target);
+    }
+    Done(std::move(change), span);
 }
 
-void Inventory::FillDown(const CellBlock& block) {
-    if (block.rows < 2 || block.row >= rows_.size()) return;
-    const StationInputs top = rows_[block.row].typed;
-    EditCells("заполнение ", {block.row + 1, block.column, block.rows - 1, block.columns},
+void Inventory::Erase(const CellBlock& block, const RowView& view) {
+    EditCells("очистка ", block, view, [](std::size_t, std::size_t) { return std::string(); });
+}
+
+void Inventory::Fill(const CellBlock& block, const std::string& text, const RowView& view) {
+    EditCells("заполнение ", block, view, [&](std::size_t, std::size_t) { return text; });
+}
+
+void Inventory::FillDown(CellBlock block, const RowView& view) {
+    if (block.rows == 1 && block.row > 0) {
+        --block.row;
+        block.rows = 2;
+    }
+    block = Within(block, view);
+    if (block.rows < 2) return;
+    const StationInputs top = rows_[view[block.row]].typed;
+    EditCells("заполнение ", {block.row + 1, block.column, block.rows - 1, block.columns}, view,
               [&](std::size_t, std::size_t c) { return top.*kStationFields[c]; });
+}
+
+std::string Inventory::BlockText(const CellBlock& block, const RowView& view) const {
+    const CellBlock cells = Clamp(block, view.Size(rows_.size()), InventoryColumns().size());
+    return BlockTextOf(cells, [&](std::size_t r) { return CellTexts(view[r]); });
+}
+
+std::vector<std::size_t> Inventory::RowsWithNotes() const {
+    std::vector<std::size_t> rows;
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        const InventoryRow& row = rows_[i];
+        if (!row.blank && (!row.outcome.ok || !row.outcome.partlyRead.empty())) rows.push_back(i);
+    }
+    return rows;
 }
 
 void Inventory::Load(std::string_view bytes, std::string_view name, bool append) {

@@ -90,6 +90,35 @@ struct PrintedTable {
 // "12 строк" after a noun: "вставка 12 строк", "удаление 1 строки"; of cells, "2 ячеек".
 std::string RowsOf(std::size_t count, std::string_view one = " строки", std::string_view many = " строк");
 std::string CellsOf(std::size_t count);
+// Tab-separated lines as a spreadsheet copies them.
+std::vector<CsvRecord> ClipboardRecords(std::string_view text);
+// `block` cut to `rows` rows and `columns` columns.
+CellBlock Clamp(CellBlock block, std::size_t rows, std::size_t columns);
+// The cells of `cells` as a spreadsheet copies them (Inventory::BlockText),
+// `texts(row)` giving each row's texts.
+std::string BlockTextOf(const CellBlock& cells, const std::function<std::vector<std::string>(std::size_t)>& texts);
+
+// The rows a table shows, in order: every row of the inventory, or those a
+// filter passed. Blocks of cells are counted in shown rows.
+class RowView {
+public:
+    RowView() = default;
+    explicit RowView(std::vector<std::size_t> rows) : rows_(std::move(rows)), all_(false) {}
+
+    bool All() const { return all_; }
+    std::size_t Size(std::size_t total) const { return all_ ? total : rows_.size(); }
+    // The inventory's row shown as `i`.
+    std::size_t operator[](std::size_t i) const { return all_ ? i : rows_.at(i); }
+    // Where the inventory's `row` is shown, or the first shown row after it (the count of shown rows past the last).
+    std::size_t Find(std::size_t row) const;
+    // The inventory's `count` rows inserted before `at` (shown: just added), or removed from `first` on.
+    void Inserted(std::size_t at, std::size_t count);
+    void Removed(std::size_t first, std::size_t count);
+
+private:
+    std::vector<std::size_t> rows_;
+    bool all_ = true;
+};
 
 // The table always has a row, blank when there is nothing else, to type into.
 class Inventory {
@@ -144,15 +173,27 @@ public:
     void Duplicate(std::size_t first, std::size_t count);
     void Delete(std::size_t first, std::size_t count);
     // Tab-separated lines as a spreadsheet copies them, from the cell at
-    // `row`, `column` on, rows added as needed; cells beyond the last input
-    // column are dropped. Gives the cells it filled.
-    CellBlock Paste(std::size_t row, std::size_t column, std::string_view text);
+    // `row`, `column` on, rows added as needed (when `view` shows every
+    // row; else the lines past its last row are dropped); cells beyond the
+    // last input column are dropped. Gives the cells it filled.
+    CellBlock Paste(std::size_t row, std::size_t column, std::string_view text, const RowView& view = {});
+    // A paste into the selected `block`: one value fills its input cells,
+    // as a spreadsheet fills a selection; more are pasted from its first cell on.
+    CellBlock PasteInto(const CellBlock& block, std::string_view text, const RowView& view = {});
     // The input cells of `block` emptied (Delete, a cut).
-    void Erase(const CellBlock& block);
+    void Erase(const CellBlock& block, const RowView& view = {});
     // Every input cell of `block` given `text`: one value pasted into a selection.
-    void Fill(const CellBlock& block, const std::string& text);
-    // The top row's input cells of `block` copied into its other rows.
-    void FillDown(const CellBlock& block);
+    void Fill(const CellBlock& block, const std::string& text, const RowView& view = {});
+    // The top row's input cells of `block` copied into its other rows; a
+    // block of one row takes the row above it, as a spreadsheet's fill down does.
+    void FillDown(CellBlock block, const RowView& view = {});
+    // The texts of `block` as shown, computed columns too, as a spreadsheet
+    // copies cells: a tab between cells, each row ended by CR LF, a cell
+    // with a tab, a line break, a quote or blanks at either end quoted.
+    std::string BlockText(const CellBlock& block, const RowView& view = {}) const;
+    // The rows that are sources with an error, a validation message or a
+    // number read only in part: what is left to look at.
+    std::vector<std::size_t> RowsWithNotes() const;
     // korvel-batch's input, CSV or XLSX, in place of the rows or after them.
     // Throws StationsError, the rows unchanged.
     void Load(std::string_view bytes, std::string_view name, bool append);
@@ -169,9 +210,12 @@ public:
     // become blank keeps none. No row is added: the rows are the posts' numbers.
     void SetSource(std::size_t row, std::size_t column, std::string text);
     CellBlock PasteSources(std::size_t row, std::size_t column, std::string_view text);
+    // As PasteInto, Erase, Fill, FillDown and BlockText do in the rows.
+    CellBlock PasteSourcesInto(const CellBlock& block, std::string_view text);
     void EraseSources(const CellBlock& block);
     void FillSources(const CellBlock& block, const std::string& text);
-    void FillSourcesDown(const CellBlock& block);
+    void FillSourcesDown(CellBlock block);
+    std::string SourceBlockText(const CellBlock& block) const;
     // The parameters of those rows forgotten: a row no post uses goes.
     void DeleteSources(std::size_t first, std::size_t count);
     // These parameters in place of those kept (a number given twice: its
@@ -224,9 +268,6 @@ private:
     };
     using SourceText = std::function<std::optional<std::string>(std::size_t, std::size_t)>;
 
-    // Tab-separated lines as a spreadsheet copies them.
-    static std::vector<CsvRecord> Pasted(std::string_view text);
-
     void Compute(InventoryRow& row) const;
     void Recount();
     void RecountSources();
@@ -243,9 +284,12 @@ private:
     // Rows [first, first + count) replaced by `rows`.
     void Splice(std::size_t first, std::size_t count, std::vector<InventoryRow> rows);
     std::size_t KeepOneRow();
-    // The input cells of `block` within the table, each given `text(row, column)`.
-    void EditCells(const std::string& label, CellBlock block,
+    // The input cells of `block` (shown rows of `view`) within the table,
+    // each given `text(row, column)` (the inventory's row).
+    void EditCells(const std::string& label, CellBlock block, const RowView& view,
                    const std::function<std::string(std::size_t, std::size_t)>& text);
+    // `block` cut to the shown rows and the input columns.
+    CellBlock Within(CellBlock block, const RowView& view) const;
 
     char separator_;
     std::vector<InventoryRow> rows_;

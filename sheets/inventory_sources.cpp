@@ -138,10 +138,7 @@ PollutionSourceParameters& Inventory::KeptParameters(const std::string& number) 
 }
 
 void Inventory::EditSources(const std::string& label, CellBlock block, const SourceText& text) {
-    const std::size_t columns = PollutionSourceViewColumns().size();
-    block.row = std::min(block.row, entries_.size());
-    block.rows = std::min(block.rows, entries_.size() - block.row);
-    block.columns = std::min(block.columns, columns - std::min(block.column, columns));
+    block = Clamp(block, entries_.size(), PollutionSourceViewColumns().size());
     if (block.rows == 0 || block.columns == 0) return;
     Change change = Before(label, 0, 0);
     change.parameters = parameters_;
@@ -163,11 +160,11 @@ void Inventory::SetSource(std::size_t row, std::size_t column, std::string text)
 }
 
 CellBlock Inventory::PasteSources(std::size_t row, std::size_t column, std::string_view text) {
-    const std::vector<CsvRecord> records = Pasted(text);
-    const std::size_t columns = PollutionSourceViewColumns().size();
-    CellBlock block{row, column, std::min(records.size(), entries_.size() - std::min(row, entries_.size())), 0, true};
-    for (std::size_t r = 0; r < block.rows; ++r) block.columns = std::max(block.columns, records[r].fields.size());
-    block.columns = std::min(block.columns, columns - std::min(column, columns));
+    const std::vector<CsvRecord> records = ClipboardRecords(text);
+    std::size_t width = 0;
+    for (const CsvRecord& record : records) width = std::max(width, record.fields.size());
+    CellBlock block = Clamp({row, column, records.size(), width}, entries_.size(), PollutionSourceViewColumns().size());
+    block.sources = true;
     EditSources("вставка " + RowsOf(block.rows) + " в таблицу ИЗА", block,
                 [&](std::size_t r, std::size_t c) -> std::optional<std::string> {
                     const std::vector<std::string>& fields = records[r - row].fields;
@@ -187,8 +184,13 @@ void Inventory::FillSources(const CellBlock& block, const std::string& text) {
                 [&](std::size_t, std::size_t) { return text; });
 }
 
-void Inventory::FillSourcesDown(const CellBlock& block) {
-    if (block.rows < 2 || block.row >= entries_.size()) return;
+void Inventory::FillSourcesDown(CellBlock block) {
+    if (block.rows == 1 && block.row > 0) {
+        --block.row;
+        block.rows = 2;
+    }
+    block = Clamp(block, entries_.size(), PollutionSourceViewColumns().size());
+    if (block.rows < 2) return;
     PollutionSourceParameters top = entries_[block.row].typed;
     EditSources("заполнение " + CellsOf((block.rows - 1) * block.columns) + " ИЗА",
                 {block.row + 1, block.column, block.rows - 1, block.columns},
@@ -196,6 +198,26 @@ void Inventory::FillSourcesDown(const CellBlock& block) {
                     const std::string* field = ParameterField(top, c);
                     return field ? std::optional<std::string>(*field) : std::nullopt;
                 });
+}
+
+CellBlock Inventory::PasteSourcesInto(const CellBlock& block, std::string_view text) {
+    const std::vector<CsvRecord> records = ClipboardRecords(text);
+    if (records.size() == 1 && records[0].fields.size() == 1 && block.rows * block.columns > 1) {
+        FillSources(block, records[0].fields[0]);
+        CellBlock filled = Clamp(block, entries_.size(), PollutionSourceViewColumns().size());
+        filled.sources = true;
+        return filled;
+    }
+    return PasteSources(block.row, block.column, text);
+}
+
+std::string Inventory::SourceBlockText(const CellBlock& block) const {
+    const CellBlock cells = Clamp(block, entries_.size(), PollutionSourceViewColumns().size());
+    return BlockTextOf(cells, [&](std::size_t r) {
+        std::vector<std::string> texts = SourceCellTexts(r);
+        texts.erase(texts.begin());  // the number heads the row
+        return texts;
+    });
 }
 
 void Inventory::DeleteSources(std::size_t first, std::size_t count) {

@@ -13,6 +13,7 @@ export function tableCalls(module) {
         return texts;
     };
     let shape = null;  // of a row's record: the columns' and the inputs' count
+    const cells = ({row, column, rows, columns}) => [row, column, rows, columns];
     const block = (reader) => (reader.done() ? null
         : {row: reader.number(), column: reader.number(), rows: reader.number(), columns: reader.number(),
             sources: reader.flag()});
@@ -26,7 +27,6 @@ export function tableCalls(module) {
         const error = out.text();
         return {error, bytes: error === null ? out.bytes() : null};
     };
-    const blockFields = ({row, column, rows, columns}) => [row, column, rows, columns];
     let sourceWidth = null;  // a row's fields in the table of sources: its state and its columns
     return {
         // {columns: [{caption, name, title, kind, code, width}, ...], brands}
@@ -58,10 +58,10 @@ export function tableCalls(module) {
                 return {label, texts};
             },
             set: (row, column, text) => call("setSource", row, column, text),
-            paste: (row, column, text) => block(call("pasteSources", row, column, text)),
-            erase: (cells) => call("eraseSources", ...blockFields(cells)),
-            fill: (cells, text) => call("fillSources", ...blockFields(cells), text),
-            fillDown: (cells) => call("fillSourcesDown", ...blockFields(cells)),
+            paste: (at, text) => block(call("pasteSources", ...cells(at), text)),
+            erase: (at) => call("eraseSources", ...cells(at)),
+            fillDown: (at) => call("fillSourcesDown", ...cells(at)),
+            copy: (at) => call("copySources", ...cells(at)).text(),
             remove: (first, count) => call("removeSources", first, count),
         },
         // [{state, texts: one per column, notices: one per input column}, ...]
@@ -91,10 +91,14 @@ export function tableCalls(module) {
             return {sources: out.text(), summaryCsv: out.text(), summaryXlsx: out.text(), reportsZip: out.text(),
                 pollutionSources: out.text()};
         },
+        // {size: the rows shown, sources, ok, partlyRead, filtered}
         counts() {
             const out = call("counts");
-            return {size: out.number(), sources: out.number(), ok: out.number(), partlyRead: out.number()};
+            return {size: out.number(), sources: out.number(), ok: out.number(), partlyRead: out.number(),
+                filtered: out.flag()};
         },
+        // Only the rows with errors and notes shown, or every row.
+        filter: (on) => call("filter", on ? "1" : ""),
         size() {
             return this.counts().size;
         },
@@ -112,7 +116,11 @@ export function tableCalls(module) {
             return {canUndo: out.flag(), undo: out.text(), canRedo: out.flag(), redo: out.text(), separator: out.text()};
         },
         forgetHistory: () => call("forgetHistory"),
-        paste: (row, column, text) => block(call("paste", row, column, text)),
+        // Blocks are {row, column, rows, columns} of the rows shown.
+        paste: (at, text) => block(call("paste", ...cells(at), text)),
+        erase: (at) => call("erase", ...cells(at)),
+        fillDown: (at) => call("fillDown", ...cells(at)),
+        copy: (at) => call("copy", ...cells(at)).text(),
         // null, or the message of a file that cannot be read.
         load: (bytes, name, append) => caller("korvel_inventory", ["load", bytes, name, append ? "1" : ""]).text(),
         // null, or the message of rows another window stored that cannot be read.
@@ -127,6 +135,13 @@ export function tableCalls(module) {
         summaryXlsx: (name) => written(call("summaryXlsx", name)),
         pollutionSourcesCsv: () => written(call("pollutionSourcesCsv")),
         reportsZip: () => call("reportsZip").bytes(),
+        // The report of every row without an error: what the inventory prints.
+        printReports() {
+            const out = call("printReports");
+            const reports = [];
+            while (!out.done()) reports.push(out.bytes());
+            return reports;
+        },
         // {report, totalsCsv, name}, or null for a row without a report.
         report(row) {
             const out = call("report", row);

@@ -9,7 +9,7 @@ import {ask, attachMessageBox, showBox} from "./message-box.js";
 import * as reportWindow from "./report.js";
 import {save} from "./save.js";
 import {languageSeparator} from "./separator.js";
-import * as sheet from "./sheet.js";
+import {createSheet, shortcutKey} from "./sheet.js";
 import {loadModule} from "./wasm.js";
 
 // First, so that the module compiles while the rest starts.
@@ -24,6 +24,8 @@ const CURRENT = "korvel.inventory-current";
 const FIRST_NAME = "Предприятие";
 
 let core = null;
+let sheet = null;      // the grid of the table of sources (posts)
+let sourcesSheet = null;  // the grid of the sources of pollution they make
 let name = FIRST_NAME;
 let savePending = false;
 let revision = 0;       // of the stored table this one is, or follows from
@@ -101,7 +103,7 @@ function adopt(newer) {
     revision = newer.revision;
     savePending = false;
     separatorBox().value = newer.separator;
-    sheet.refresh();
+    refreshBoth();
     notice = "Таблицу изменили в другом окне: показана новая, прежняя — в «Отменить».";
     shown();
 }
@@ -140,7 +142,7 @@ function restore(wanted) {
     core.forgetHistory();
     notice = "";
     fillNames();
-    sheet.refresh(0);
+    refreshBoth(0);
     shown();
     localStorage.setItem(CURRENT, name);
 }
@@ -165,7 +167,8 @@ async function importFile(input) {
             await showBox(error, true);
             return;
         }
-        sheet.refresh();
+        refreshBoth();
+        showTab(true);
         saveSoon();
         performance.mark("korvel-imported");
         return;
@@ -182,7 +185,7 @@ async function importFile(input) {
         await showBox(error, true);
         return;
     }
-    sheet.refresh(0);
+    refreshBoth(0);
     saveSoon();
     performance.mark("korvel-imported");
 }
@@ -242,9 +245,8 @@ function printAll() {
         area.append(section);
     }
     const decoder = new TextDecoder("windows-1251");
-    for (let row = 0; row < core.size(); ++row) {
-        if (core.rows(row, 1)[0].state !== "ok") continue;
-        const parsed = new DOMParser().parseFromString(decoder.decode(core.report(row).report), "text/html");
+    for (const report of core.printReports()) {
+        const parsed = new DOMParser().parseFromString(decoder.decode(report), "text/html");
         const section = document.createElement("section");
         section.className = "report";
         section.append(...[...parsed.body.childNodes].map((n) => document.importNode(n, true)));
@@ -275,17 +277,24 @@ function buttons() {
         sheet.refresh();
         sheet.moveTo(sheet.activeRow() + 1, 0);
     }));
+    // In the sources of pollution, the parameters of the current one.
     on("deleteRow", change(() => {
-        core.remove(sheet.activeRow(), 1);
-        sheet.refresh();
-        sheet.focus();
+        const grid = shownSheet();
+        (grid === sheet ? core : core.sources).remove(grid.activeRow(), 1);
+        refreshBoth();
+        grid.focus();
     }));
+    // The table the change was in is shown.
     for (const id of ["undo", "redo"]) {
         on(id, change(() => {
             const block = core[id]();
             separatorBox().value = core.history().separator;
-            if (block !== null) sheet.refresh(block.row);
-            sheet.focus();
+            if (block !== null) {
+                showTab(block.sources);
+                shownSheet().refresh(block.row);
+                otherSheet().refresh();
+            }
+            shownSheet().focus();
         }));
     }
     on("showRowReport", () => showReport(sheet.activeRow()));
@@ -294,7 +303,7 @@ function buttons() {
             [["clear", "Очистить"], ["cancel", "Отмена"]]);
         if (choice !== "clear") return;
         core.clear();
-        sheet.refresh(0);
+        refreshBoth(0);
         saveSoon();
     });
     on("newInventory", async () => {
@@ -309,10 +318,12 @@ function buttons() {
     });
     separatorBox().addEventListener("change", change(() => {
         core.setSeparator(separatorBox().value);
-        sheet.refresh();
+        refreshBoth();
     }));
-    document.getElementById("emissionColumns").addEventListener("change", (event) =>
-        sheet.showEmissions(event.target.value));
+    document.getElementById("emissionColumns").addEventListener("change", (event) => {
+        for (const grid of [sheet, sourcesSheet]) grid.showEmissions(event.target.value);
+    });
+    tabs();
     document.getElementById("importSources").addEventListener("change", (event) => importFile(event.target));
     const names = () => core.fileNames(name);
     on("downloadSources", () => save(core.sourcesCsv(), "text/csv", names().sources));
@@ -328,16 +339,17 @@ function buttons() {
     on("downloadRowReport", () => {
         if (shownRow !== null) save(shownRow.report, "text/html", shownRow.name);
     });
-    document.getElementById("sheet").addEventListener("keydown", (event) => {
+    const shortcuts = (event) => {
         const ctrl = event.ctrlKey || event.metaKey;
         if (!ctrl || event.target.classList.contains("editor")) return;
-        const key = event.key.length === 1 ? event.key.toLowerCase() : event.key;
+        const key = shortcutKey(event);
         const actions = {z: event.shiftKey ? "redo" : "undo", y: "redo", Delete: "deleteRow", Enter: "addRow", r: "showRowReport"};
         const id = actions[key];
         if (id === undefined) return;
         event.preventDefault();
         document.getElementById(id).click();
-    });
+    };
+    for (const id of ["sheet", "pollutionSourcesSheet"]) document.getElementById(id).addEventListener("keydown", shortcuts);
     // A hidden tab draws no frames; a closed tab or a reload keeps the last edit too.
     const flush = () => {
         if (savePending) saveNow();
@@ -351,7 +363,7 @@ function buttons() {
     });
     // The browser's own print would print the page as it stands: the inventory's print instead.
     addEventListener("keydown", (event) => {
-        if ((event.ctrlKey || event.metaKey) && !event.altKey && event.key.toLowerCase() === "p") {
+        if ((event.ctrlKey || event.metaKey) && !event.altKey && shortcutKey(event) === "p") {
             event.preventDefault();
             printAll();
         }
@@ -361,9 +373,100 @@ function buttons() {
     });
 }
 
+// The table of sources as the grid edits it: two columns stay at the left, the source and its ИЗА.
+function postsSource() {
+    const {columns, brands} = core.columns();
+    return {
+        columns, brands, fixed: 2,
+        size: () => core.size(),
+        rows: (first, count) => core.rows(first, count),
+        totals: () => core.totals(),
+        set: (row, column, text) => core.set(row, column, text),
+        insert: (at, count) => core.insert(at, count),
+        paste: (block, text) => core.paste(block, text),
+        erase: (block) => core.erase(block),
+        fillDown: (block) => core.fillDown(block),
+        copy: (block) => core.copy(block),
+        changed: saveSoon,
+    };
+}
+
+// The sources of pollution as the grid edits them: rows headed by their
+// numbers, the name staying at the left; rows come from the posts, none is
+// added. An edit may add or take away a row (a source whose parameters all
+// went blank and that no post names): then the table is drawn anew.
+function pollutionSources() {
+    const table = core.sources;
+    const {columns, heading} = table.columns();
+    let size = table.size();
+    return {
+        columns, heading, brands: [], fixed: 1,
+        size: () => table.size(),
+        rows: (first, count) => table.rows(first, count),
+        totals: () => table.totals(),
+        set: (row, column, text) => table.set(row, column, text),
+        paste: (block, text) => table.paste(block, text),
+        erase: (block) => table.erase(block),
+        fillDown: (block) => table.fillDown(block),
+        copy: (block) => table.copy(block),
+        changed() {
+            if (table.size() !== size) sourcesSheet.refresh();
+            size = table.size();
+            saveSoon();
+        },
+    };
+}
+
+const shownSheet = () => (document.getElementById("sheet").hidden ? sourcesSheet : sheet);
+const otherSheet = () => (shownSheet() === sheet ? sourcesSheet : sheet);
+
+// After rows or parameters changed wholesale: both tables drawn again.
+function refreshBoth(row) {
+    sheet.refresh(row);
+    sourcesSheet.refresh(row === undefined ? undefined : 0);
+}
+
+// The posts or the sources of pollution (`sources`); the table shown is
+// drawn from the core anew, as edits of the other change it. The row
+// buttons that only posts have are off in the other.
+function showTab(sources) {
+    const tabs = [["postsTab", "sheet", sheet], ["pollutionSourcesTab", "pollutionSourcesSheet", sourcesSheet]];
+    tabs.forEach(([tab, panel], i) => {
+        const selected = (i === 1) === sources;
+        const button = document.getElementById(tab);
+        button.setAttribute("aria-selected", String(selected));
+        button.tabIndex = selected ? 0 : -1;
+        document.getElementById(panel).hidden = !selected;
+    });
+    for (const id of ["addRow", "duplicateRow", "showRowReport"]) document.getElementById(id).disabled = sources;
+    shownSheet().refresh();
+}
+
+// Clicks and the arrow keys between the tabs, as a tab list is used.
+function tabs() {
+    const ids = ["postsTab", "pollutionSourcesTab"];
+    ids.forEach((id, i) => {
+        const tab = document.getElementById(id);
+        tab.addEventListener("click", () => {
+            showTab(i === 1);
+            shownSheet().focus();
+        });
+        tab.addEventListener("keydown", (event) => {
+            if (event.key !== "ArrowLeft" && event.key !== "ArrowRight") return;
+            event.preventDefault();
+            const other = document.getElementById(ids[1 - i]);
+            other.focus();
+            other.click();
+        });
+    });
+}
+
 function ready(theCore) {
     core = theCore;
-    sheet.attach(core, core.columns(), saveSoon);
+    sheet = createSheet({sheet: document.getElementById("sheet"), table: document.getElementById("sourcesTable")},
+        postsSource());
+    sourcesSheet = createSheet({sheet: document.getElementById("pollutionSourcesSheet"),
+        table: document.getElementById("pollutionSourcesTable")}, pollutionSources());
     buttons();
     restore(localStorage.getItem(CURRENT) ?? FIRST_NAME);
     sheet.focus();

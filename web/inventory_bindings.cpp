@@ -6,6 +6,7 @@
 // below. Rows go out as the texts the table shows.
 #include <emscripten/emscripten.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <map>
@@ -27,6 +28,34 @@ namespace {
 Inventory& Table() {
     static Inventory table('.');
     return table;
+}
+
+// The rows the page shows: every row, or with the filter on only the rows
+// with notes. Rows added or removed move with the view, added ones shown;
+// after any other change of rows the filter is applied anew.
+struct Shown {
+    bool filtered = false;
+    RowView view;
+};
+
+Shown& Showing() {
+    static Shown shown;
+    return shown;
+}
+
+const RowView& View() { return Showing().view; }
+
+void Reshow() { Showing().view = Showing().filtered ? RowView(Table().RowsWithNotes()) : RowView(); }
+
+// The inventory's row shown as `row`; past the rows shown, one past the last row.
+std::size_t RowAt(std::size_t row) {
+    const std::size_t shown = View().Size(Table().Size());
+    return row < shown ? View()[row] : row == shown && shown > 0 ? View()[shown - 1] + 1 : Table().Size();
+}
+
+// How many of `count` rows from `first` on the inventory has.
+std::size_t Within(std::size_t first, std::size_t count) {
+    return std::min(count, Table().Size() - std::min(first, Table().Size()));
 }
 
 char Separator(const std::string& text) { return text == "," ? ',' : '.'; }
@@ -100,9 +129,12 @@ CellBlock ReadBlock(RecordReader& in) {
 using Call = std::function<void(RecordReader& in, RecordWriter& out)>;
 using CallTable = std::map<std::string, Call, std::less<>>;
 
-// The block a change taken back or made again fills, or nothing.
-void MaybeBlock(RecordWriter& out, const std::optional<CellBlock>& block) {
-    if (block) Block(out, *block);
+// The block a change taken back or made again fills, in shown rows, or nothing.
+void MaybeBlock(RecordWriter& out, std::optional<CellBlock> block) {
+    Reshow();
+    if (!block) return;
+    if (!block->sources) block->row = View().Find(block->row);
+    Block(out, *block);
 }
 
 // Absent when `read` takes its input, else the message of what cannot be read.
@@ -134,12 +166,14 @@ void AddViewCalls(CallTable& calls) {
         out.Number(BrandTable.size());
         for (const Brand& brand : BrandTable) out.Text(brand.name);
     };
-    // first, count → the texts of each of those rows (RowTexts).
+    // first, count (shown rows) → the texts of each of those rows (RowTexts).
     calls["rows"] = [](RecordReader& in, RecordWriter& out) {
         const Inventory& table = Table();
-        const std::size_t first = in.Number(), count = in.Number();
-        for (std::size_t i = first; i < table.Size() && i < first + count; ++i) RowTexts(out, table, i);
+        const std::size_t first = in.Number(), count = in.Number(), shown = View().Size(table.Size());
+        for (std::size_t i = first; i < shown && i < first + count; ++i) RowTexts(out, table, View()[i]);
     };
+    // a block (row, column, rows, columns) → its texts as a spreadsheet copies them.
+    calls["copy"] = [](RecordReader& in, RecordWriter& out) { out.Text(Table().BlockText(ReadBlock(in), View())); };
     // → the totals row: its label, then its text in each column.
     calls["totals"] = [](RecordReader&, RecordWriter& out) {
         for (const std::string& text : Table().TotalsTexts()) out.Text(text);
@@ -166,14 +200,20 @@ void AddViewCalls(CallTable& calls) {
 
 // The status line's counts and the history buttons' states.
 void AddStateCalls(CallTable& calls) {
-    // → rows, sources, ok sources, cells read only in part.
+    // → rows shown, sources, ok sources, cells read only in part, whether the filter is on.
     calls["counts"] = [](RecordReader&, RecordWriter& out) {
         std::size_t sources = 0, ok = 0;
         for (std::size_t i = 0; i < Table().Size(); ++i) {
             sources += Table().Row(i).blank ? 0 : 1;
             ok += Table().Row(i).outcome.ok ? 1 : 0;
         }
-        out.Number(Table().Size()).Number(sources).Number(ok).Number(Table().PartlyReadCount());
+        out.Number(View().Size(Table().Size())).Number(sources).Number(ok).Number(Table().PartlyReadCount());
+        out.Flag(Showing().filtered);
+    };
+    // "1" to show only the rows with notes (taken now), else every row.
+    calls["filter"] = [](RecordReader& in, RecordWriter&) {
+        Showing().filtered = in.Text() == "1";
+        Reshow();
     };
     // → whether there is a change to undo, the undo button's caption, the
     // same of redo, and the separator.
@@ -184,34 +224,46 @@ void AddStateCalls(CallTable& calls) {
     };
 }
 
-// Every change of the table, and its history.
+// Every change of the table, and its history. Rows are shown rows.
 void AddEditCalls(CallTable& calls) {
-    calls["setSeparator"] = [](RecordReader& in, RecordWriter&) { Table().SetSeparator(Separator(in.Text())); };
+    calls["setSeparator"] = [](RecordReader& in, RecordWriter&) {
+        Table().SetSeparator(Separator(in.Text()));
+        Reshow();
+    };
     // row, column, text.
     calls["set"] = [](RecordReader& in, RecordWriter&) {
-        const std::size_t row = in.Number(), column = in.Number();
+        const std::size_t row = RowAt(in.Number()), column = in.Number();
         Table().Set(row, column, in.Text());
     };
     // at, count.
     calls["insert"] = [](RecordReader& in, RecordWriter&) {
-        const std::size_t at = in.Number();
-        Table().Insert(at, in.Number());
+        const std::size_t at = RowAt(in.Number()), count = in.Number();
+        Table().Insert(at, count);
+        Showing().view.Inserted(at, count);
     };
-    // first, count.
+    // first, count: the inventory's rows from the shown row `first` on.
     calls["duplicate"] = [](RecordReader& in, RecordWriter&) {
-        const std::size_t first = in.Number();
-        Table().Duplicate(first, in.Number());
+        const std::size_t first = RowAt(in.Number()), count = Within(first, in.Number());
+        Table().Duplicate(first, count);
+        Showing().view.Inserted(first + count, count);
     };
     calls["remove"] = [](RecordReader& in, RecordWriter&) {
-        const std::size_t first = in.Number();
-        Table().Delete(first, in.Number());
+        const std::size_t first = RowAt(in.Number()), count = Within(first, in.Number());
+        Table().Delete(first, count);
+        Showing().view.Removed(first, count);
     };
-    // row, column, tab-separated text → the block it filled.
+    // a selected block, the clipboard's text → the block it filled.
     calls["paste"] = [](RecordReader& in, RecordWriter& out) {
-        const std::size_t row = in.Number(), column = in.Number();
-        Block(out, Table().Paste(row, column, in.Text()));
+        const CellBlock block = ReadBlock(in);
+        Block(out, Table().PasteInto(block, in.Text(), View()));
     };
-    calls["clear"] = [](RecordReader&, RecordWriter&) { Table().Clear(); };
+    // a block.
+    calls["erase"] = [](RecordReader& in, RecordWriter&) { Table().Erase(ReadBlock(in), View()); };
+    calls["fillDown"] = [](RecordReader& in, RecordWriter&) { Table().FillDown(ReadBlock(in), View()); };
+    calls["clear"] = [](RecordReader&, RecordWriter&) {
+        Table().Clear();
+        Reshow();
+    };
     calls["undo"] = [](RecordReader&, RecordWriter& out) { MaybeBlock(out, Table().Undo()); };
     calls["redo"] = [](RecordReader&, RecordWriter& out) { MaybeBlock(out, Table().Redo()); };
     calls["forgetHistory"] = [](RecordReader&, RecordWriter&) { Table().ForgetHistory(); };
@@ -225,6 +277,7 @@ void AddFileCalls(CallTable& calls) {
         const std::string bytes = in.Text(), name = in.Text();
         const bool append = in.Text() == "1";
         Reading(out, [&] { Table().Load(bytes, name, append); });
+        Reshow();
     };
     // korvel-batch input as another window stored it, its separator, its
     // parameters of sources → absent, or the message of input that cannot be read.
@@ -233,6 +286,7 @@ void AddFileCalls(CallTable& calls) {
         const char separator = Separator(in.Text());
         const std::string parameters = in.Text();
         Reading(out, [&] { Table().Reload(csv, separator, parameters); });
+        Reshow();
     };
     // the parameters of sources as stored, or a parameters file, and its
     // name → absent, or the message of what cannot be read.
@@ -254,11 +308,18 @@ void AddFileCalls(CallTable& calls) {
     calls["pollutionSourcesCsv"] = [](RecordReader&, RecordWriter& out) {
         Written(out, [] { return Table().PollutionSourcesCsv(); });
     };
+    // → the report (Windows-1251) of every row without an error, in order: what the inventory prints.
+    calls["printReports"] = [](RecordReader&, RecordWriter& out) {
+        for (std::size_t i = 0; i < Table().Size(); ++i) {
+            if (!Table().Row(i).outcome.ok) continue;
+            if (const auto report = Table().Report(i)) out.Text(report->first);
+        }
+    };
     calls["reportsZip"] = [](RecordReader&, RecordWriter& out) { out.Text(Table().ReportsZip()); };
     // row → its report (Windows-1251), its totals as CSV and the report's
     // file name; all absent for a row without a report.
     calls["report"] = [](RecordReader& in, RecordWriter& out) {
-        const std::size_t row = in.Number();
+        const std::size_t row = RowAt(in.Number());
         if (const auto report = Table().Report(row)) {
             out.Text(report->first).Text(report->second).Text(Table().ReportName(row));
         } else {
@@ -292,18 +353,16 @@ void AddSourceCalls(CallTable& calls) {
         const std::size_t row = in.Number(), column = in.Number();
         Table().SetSource(row, column, in.Text());
     };
-    // row, column, tab-separated text → the block it filled.
+    // As "paste", "erase", "fillDown" and "copy" in the rows.
     calls["pasteSources"] = [](RecordReader& in, RecordWriter& out) {
-        const std::size_t row = in.Number(), column = in.Number();
-        Block(out, Table().PasteSources(row, column, in.Text()));
-    };
-    // a block (row, column, rows, columns), and for a fill its text.
-    calls["eraseSources"] = [](RecordReader& in, RecordWriter&) { Table().EraseSources(ReadBlock(in)); };
-    calls["fillSources"] = [](RecordReader& in, RecordWriter&) {
         const CellBlock block = ReadBlock(in);
-        Table().FillSources(block, in.Text());
+        Block(out, Table().PasteSourcesInto(block, in.Text()));
     };
+    calls["eraseSources"] = [](RecordReader& in, RecordWriter&) { Table().EraseSources(ReadBlock(in)); };
     calls["fillSourcesDown"] = [](RecordReader& in, RecordWriter&) { Table().FillSourcesDown(ReadBlock(in)); };
+    calls["copySources"] = [](RecordReader& in, RecordWriter& out) {
+        out.Text(Table().SourceBlockText(ReadBlock(in)));
+    };
     // first, count.
     calls["removeSources"] = [](RecordReader& in, RecordWriter&) {
         const std::size_t first = in.Number();

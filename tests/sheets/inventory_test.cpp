@@ -70,6 +70,9 @@ TEST(Inventory, EveryChangeIsUndoneAndRedoneAsOneStep) {
         {[](Inventory& t) { t.Erase({1, 1, 5, 2}); }, "Отменить: очистка 2 ячеек"},
         {[](Inventory& t) { t.Fill({0, 3, 2, 1}, "5"); }, "Отменить: заполнение 2 ячеек"},
         {[](Inventory& t) { t.FillDown({0, 2, 2, 9}); }, "Отменить: заполнение 6 ячеек"},
+        {[](Inventory& t) { t.FillDown({1, 0, 1, 1}); }, "Отменить: заполнение 1 ячейки"},  // from the row above
+        {[](Inventory& t) { t.PasteInto({0, 3, 2, 2}, "7\r\n"); }, "Отменить: заполнение 4 ячеек"},
+        {[](Inventory& t) { t.PasteInto({1, 3, 2, 2}, "7\t8\n"); }, "Отменить: вставка 1 строки"},
     };
     for (const auto& c : cases) {
         Inventory table('.');
@@ -92,6 +95,41 @@ TEST(Inventory, EveryChangeIsUndoneAndRedoneAsOneStep) {
     for (int i = 0; i < 100; ++i) ASSERT_TRUE(table.Undo());
     EXPECT_FALSE(table.Undo());
     EXPECT_EQ(table.Size(), start + 1);  // the oldest insertion is past the history's depth
+}
+
+// A block copied reads in a spreadsheet as the cells shown, and pastes back as the same rows.
+TEST(Inventory, ACopiedBlockIsQuotedAsASpreadsheetQuotesIt) {
+    Inventory table(',');
+    table.Paste(0, 0, "\"Цех \"\"А\"\"\tи\nБ\"\t\tАНО - 4\t100\t8\t0\t250\n\" x \"\t0001\n");
+    EXPECT_EQ(table.BlockText({0, 0, 2, 4}), "\"Цех \"\"А\"\"\tи\nБ\"\t\tАНО - 4\t100\r\n\" x \"\t0001\t\t\r\n");
+    EXPECT_EQ(table.BlockText({0, 7, 1, 3}), "\t0,4\t28800\r\n");  // hours per year, then b and t as shown
+    Inventory again(',');
+    again.Paste(0, 0, table.BlockText({0, 0, 9, 99}));
+    EXPECT_EQ(again.SourcesCsv(), table.SourcesCsv());
+}
+
+// Edits through a view of some rows touch those rows only, as one step.
+TEST(Inventory, AViewOfSomeRowsEditsTheRowsItShows) {
+    Inventory table('.');
+    table.Paste(0, 0, "A\t\tАНО - 4\t1\nB\t\tАНО - 4\t2\nC\t\tАНО - 4\t3\nD\t\tАНО - 4\t4\n");
+    const RowView view({0, 2, 3});
+    table.Erase({1, 0, 1, 1}, view);
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"A", "B", "", "D"}));
+    table.FillDown({0, 3, 3, 1}, view);
+    table.Paste(1, 0, "x\ny\nlost\n", view);
+    EXPECT_EQ(Names(table), (std::vector<std::string>{"A", "B", "x", "y"}));
+    EXPECT_EQ(table.CellTexts(1)[3], "2");
+    EXPECT_EQ(table.CellTexts(3)[3], "1");
+    EXPECT_EQ(table.BlockText({1, 0, 5, 1}, view), "x\r\ny\r\n");
+    ASSERT_TRUE(table.Undo());
+    ASSERT_TRUE(table.Undo());
+    EXPECT_EQ(table.CellTexts(3)[3], "4");
+    RowView shifted({1, 3});
+    shifted.Inserted(2, 2);
+    shifted.Removed(0, 2);
+    EXPECT_EQ(shifted[0], 0u);
+    EXPECT_EQ(shifted[2], 3u);
+    EXPECT_EQ(shifted.Find(1), 1u);
 }
 
 TEST(Inventory, AWorkbookLoadsAsItsCsvDoes) {
