@@ -8,8 +8,8 @@
 //   columns: [{caption, name, title, kind, code, width (its class), choices?}], inputs first;
 //   brands: the choices of a "list" column that names none of its own;
 //   fixed: how many columns stay at the left while the others scroll;
-//   size(), rows(first, count) → [{state, texts, notices}], totals() → {label, texts} or null;
-//   set(row, column, text), insert(at, count);
+//   size(), rows(first, count) → [{number, state, texts, notices}], totals() → {label, texts} or null;
+//   set(row, column, text), append() → whether it added a row after the last;
 //   for a block {row, column, rows, columns}: paste(block, text) → the block filled,
 //   erase(block), fillDown(block), copy(block) → its text as a spreadsheet copies it;
 //   changed(): after any edit, so that the page stores it.
@@ -111,12 +111,12 @@ class Sheet {
 
     // A row from the core: its state, each column's text, and the notice of
     // each input cell read only in part, which marks the cell and is its tooltip.
-    fill(tr, row, {state, texts, notices}) {
+    fill(tr, row, {number, state, texts, notices}) {
         if (tr.dataset.row !== String(row)) {
             tr.dataset.row = row;
             tr.setAttribute("aria-rowindex", row + 2);
-            tr.cells[0].textContent = row + 1;
         }
+        setText(tr.cells[0], number);
         if (tr.className !== state) tr.className = state;
         for (let c = 0; c < this.columns.length; ++c) {
             const cell = tr.cells[c + 1];
@@ -398,9 +398,9 @@ class Sheet {
         }
     }
 
-    // A move past the last row adds a row.
+    // A move past the last row adds a row, where the source allows one.
     appendRow() {
-        this.source.insert(this.size(), 1);
+        if (!this.source.append()) return;
         this.stale = true;
         this.source.changed();
     }
