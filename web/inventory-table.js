@@ -64,18 +64,18 @@ export function tableCalls(module) {
             copy: (at) => call("copySources", ...cells(at)).text(),
             remove: (first, count) => call("removeSources", first, count),
         },
-        // [{state, texts: one per column, notices: one per input column}, ...]
+        // [{number, state, texts: one per column, notices: one per input column}, ...]
         rows(first, count) {
             if (shape === null) {
                 const {columns} = this.columns();
                 shape = {columns: columns.length, inputs: columns.filter((c) => c.kind === "input").length};
             }
             const texts = all(call("rows", first, count));
-            const fields = 1 + shape.columns + shape.inputs;
+            const fields = 2 + shape.columns + shape.inputs;
             return Array.from({length: texts.length / fields}, (_, i) => {
                 const at = i * fields;
-                return {state: texts[at], texts: texts.slice(at + 1, at + 1 + shape.columns),
-                    notices: texts.slice(at + 1 + shape.columns, at + fields)};
+                return {number: texts[at], state: texts[at + 1], texts: texts.slice(at + 2, at + 2 + shape.columns),
+                    notices: texts.slice(at + 2 + shape.columns, at + fields)};
             });
         },
         // {label, texts: one per column}
@@ -105,6 +105,8 @@ export function tableCalls(module) {
         setSeparator: (separator) => call("setSeparator", separator),
         set: (row, column, text) => call("set", row, column, text),
         insert: (at, count) => call("insert", at, count),
+        // Whether a row was added after the last.
+        append: () => call("append").flag(),
         duplicate: (first, count) => call("duplicate", first, count),
         remove: (first, count) => call("remove", first, count),
         undo: () => block(call("undo")),

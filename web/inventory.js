@@ -111,10 +111,11 @@ function adopt(newer) {
 // The status line and the undo and redo buttons, after any change. Each set
 // only when it changes: a new text is a layout of the window, the table's included.
 function shown() {
-    const {sources, ok, partlyRead} = core.counts();
+    const {size, sources, ok, partlyRead, filtered} = core.counts();
     const line = document.getElementById("statusLine");
     const partly = partlyRead > 0 ? `, чисел прочитано не целиком: ${partlyRead}` : "";
-    const text = `Источников: ${sources}, без ошибок: ${ok}, с ошибками: ${sources - ok}${partly}. ${notice || "Данные хранятся только в этом браузере."}`;
+    const shownRows = filtered ? ` Показано строк с ошибками и замечаниями: ${size}.` : "";
+    const text = `Источников: ${sources}, без ошибок: ${ok}, с ошибками: ${sources - ok}${partly}.${shownRows} ${notice || "Данные хранятся только в этом браузере."}`;
     if (line.textContent !== text) line.textContent = text;
     const history = core.history();
     for (const [id, can, caption] of [["undo", history.canUndo, history.undo], ["redo", history.canRedo, history.redo]]) {
@@ -320,6 +321,13 @@ function buttons() {
         core.setSeparator(separatorBox().value);
         refreshBoth();
     }));
+    // Which rows pass the filter the core decides, when it is switched on and as rows come and go.
+    document.getElementById("notesOnly").addEventListener("change", (event) => {
+        core.filter(event.target.checked);
+        sheet.refresh(0);
+        shown();
+        sheet.focus();
+    });
     document.getElementById("emissionColumns").addEventListener("change", (event) => {
         for (const grid of [sheet, sourcesSheet]) grid.showEmissions(event.target.value);
     });
@@ -382,7 +390,7 @@ function postsSource() {
         rows: (first, count) => core.rows(first, count),
         totals: () => core.totals(),
         set: (row, column, text) => core.set(row, column, text),
-        insert: (at, count) => core.insert(at, count),
+        append: () => core.append(),
         paste: (block, text) => core.paste(block, text),
         erase: (block) => core.erase(block),
         fillDown: (block) => core.fillDown(block),
@@ -468,6 +476,7 @@ function ready(theCore) {
     sourcesSheet = createSheet({sheet: document.getElementById("pollutionSourcesSheet"),
         table: document.getElementById("pollutionSourcesTable")}, pollutionSources());
     buttons();
+    core.filter(document.getElementById("notesOnly").checked);  // as the browser may have kept it over a reload
     restore(localStorage.getItem(CURRENT) ?? FIRST_NAME);
     sheet.focus();
     // For the benchmarks: the bytes the core's memory has grown to.

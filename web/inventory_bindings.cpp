@@ -102,10 +102,10 @@ void Printed(RecordWriter& out, const std::string& heading, const std::vector<st
     }
 }
 
-// State, the text of each column, then the notice of each input column
-// ("прочитано как 200", or empty).
+// The row's number, its state, the text of each column, then the notice of
+// each input column ("прочитано как 200", or empty).
 void RowTexts(RecordWriter& out, const Inventory& table, std::size_t row) {
-    out.Text(State(table.Row(row)));
+    out.Number(row + 1).Text(State(table.Row(row)));
     for (const std::string& text : table.CellTexts(row)) out.Text(text);
     std::array<std::string_view, kStationColumns.size()> notices{};
     for (const PartlyReadCell& cell : table.Row(row).outcome.partlyRead) notices.at(cell.column) = cell.notice;
@@ -234,6 +234,12 @@ void AddEditCalls(CallTable& calls) {
     calls["set"] = [](RecordReader& in, RecordWriter&) {
         const std::size_t row = RowAt(in.Number()), column = in.Number();
         Table().Set(row, column, in.Text());
+    };
+    // A row after the last when every row is shown; under the filter rows
+    // past the last shown are not the table's last.
+    calls["append"] = [](RecordReader&, RecordWriter& out) {
+        if (!Showing().filtered) Table().Insert(Table().Size(), 1);
+        out.Flag(!Showing().filtered);
     };
     // at, count.
     calls["insert"] = [](RecordReader& in, RecordWriter&) {

@@ -9,9 +9,9 @@
 //   brands: the choices of a "list" column that names none of its own;
 //   fixed: how many columns stay at the left while the others scroll;
 //   heading: the row headers' caption, "№" when they are the rows' numbers;
-//   size(), rows(first, count) → [{state, label?, texts, notices}] (label: the row's header,
-//   its number when absent), totals() → {label, texts} or null;
-//   set(row, column, text), insert(at, count) (absent: a move past the last row adds none);
+//   size(), rows(first, count) → [{number?, state, label?, texts, notices}] (the row's header: label, else
+//   number, the row's place in the whole table when a filter hides rows), totals() → {label, texts} or null;
+//   set(row, column, text), append() → whether it added a row after the last (absent: none is added);
 //   for a block {row, column, rows, columns}: paste(block, text) → the block filled,
 //   erase(block), fillDown(block), copy(block) → its text as a spreadsheet copies it;
 //   changed(): after any edit, so that the page stores it.
@@ -113,13 +113,12 @@ class Sheet {
 
     // A row from the core: its state, each column's text, and the notice of
     // each input cell read only in part, which marks the cell and is its tooltip.
-    fill(tr, row, {state, label, texts, notices}) {
+    fill(tr, row, {number, state, label, texts, notices}) {
         if (tr.dataset.row !== String(row)) {
             tr.dataset.row = row;
             tr.setAttribute("aria-rowindex", row + 2);
-            if (label === undefined) tr.cells[0].textContent = row + 1;
         }
-        if (label !== undefined) setText(tr.cells[0], label);
+        setText(tr.cells[0], label ?? number);
         if (tr.className !== state) tr.className = state;
         for (let c = 0; c < this.columns.length; ++c) {
             const cell = tr.cells[c + 1];
@@ -401,10 +400,9 @@ class Sheet {
         }
     }
 
-    // A move past the last row adds a row.
+    // A move past the last row adds a row, where the source allows one.
     appendRow() {
-        if (!this.source.insert) return;
-        this.source.insert(this.size(), 1);
+        if (!this.source.append?.()) return;
         this.stale = true;
         this.source.changed();
     }
