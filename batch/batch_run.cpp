@@ -2,6 +2,8 @@
 #include "batch/batch_run.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <system_error>
@@ -263,11 +265,49 @@ void MakeOutputDir(const fs::path& dir) {
 }
 
 
+// The parameters of the sources of pollution: of --pollution-sources, else of
+// the input's second sheet when it is a whole inventory's workbook; the name
+// their messages give.
+struct Parameters {
+    std::vector<PollutionSourceParameters> lines;
+    std::string name;
+};
+
+// The input's bytes when it is a workbook, else nothing.
+std::optional<std::string> WorkbookInput(const fs::path& input) {
+    std::ifstream in = OpenInput(input);
+    std::string bytes(4, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (!LooksLikeZip(bytes)) return std::nullopt;
+    bytes.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return bytes;
+}
+
+// The option wins over the sheet, which is then told as left aside.
+Parameters ReadParameters(const Options& options, BatchStreams& streams) {
+    Parameters parameters;
+    if (!options.pollutionSources.empty()) {
+        parameters = {ReadPollutionSourceFile(options.pollutionSources), options.pollutionSources.filename().string()};
+    }
+    const std::optional<std::string> book = WorkbookInput(options.input);
+    if (!book) return parameters;
+    const std::string name = options.input.filename().string();
+    if (!options.pollutionSources.empty()) {
+        if (!options.quiet && HasParametersSheet(*book, name)) {
+            streams.err << "korvel-batch: предупреждение: параметры ИЗА из книги «" << name
+                        << "» не использованы: заданы --pollution-sources\n";
+        }
+    } else if (std::optional<WorkbookParameters> sheet = ReadWorkbookParameters(*book, name, true, options.separator)) {
+        parameters = {std::move(sheet->lines), std::move(sheet->name)};
+    }
+    return parameters;
+}
+
 // The first pass over the input; with parameters, also the posts of each
 // number, against which they are checked before anything is written.
-std::size_t CheckInput(const Options& options, const std::vector<PollutionSourceParameters>& parameters,
-                       BatchStreams& streams) {
-    if (options.pollutionSources.empty()) return CheckStations(options.input, XlsxRecords);
+std::size_t CheckInput(const Options& options, const Parameters& parameters, BatchStreams& streams) {
+    if (parameters.lines.empty()) return CheckStations(options.input, XlsxRecords);
     std::vector<std::size_t> posts(kPollutionSourceNumbers);
     StationsTable input(options.input, XlsxRecords);
     while (input.Skip()) {
@@ -275,8 +315,7 @@ std::size_t CheckInput(const Options& options, const std::vector<PollutionSource
         if (key && *key != kNotANumber) ++posts[static_cast<std::size_t>(*key)];
     }
     const std::vector<std::string> warnings = CheckPollutionSourcePosts(
-        parameters, [&](int key) { return posts.at(static_cast<std::size_t>(key)); },
-        options.pollutionSources.filename().string());
+        parameters.lines, [&](int key) { return posts.at(static_cast<std::size_t>(key)); }, parameters.name);
     for (const std::string& warning : warnings) {
         if (!options.quiet) streams.err << "korvel-batch: предупреждение: " << warning << '\n';
     }
@@ -292,8 +331,7 @@ void CheckNotInput(const fs::path& input, const fs::path& output, std::string_vi
 }  // namespace
 
 int RunBatch(const Options& options, BatchStreams& streams) {
-    std::vector<PollutionSourceParameters> parameters;
-    if (!options.pollutionSources.empty()) parameters = ReadPollutionSourceFile(options.pollutionSources);
+    const Parameters parameters = ReadParameters(options, streams);
     const std::size_t records = CheckInput(options, parameters, streams);
     CheckNotInput(options.input, options.summary, "сводка");
     if (options.format == SummaryFormat::Csv) {
@@ -303,7 +341,7 @@ int RunBatch(const Options& options, BatchStreams& streams) {
         }
     }
     if (!options.summaryOnly || !options.summaryGiven) MakeOutputDir(options.outputDir);
-    return Batch(options, streams, records, parameters).Run();
+    return Batch(options, streams, records, parameters.lines).Run();
 }
 
 }  // namespace korvel::batch

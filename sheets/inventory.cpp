@@ -15,6 +15,7 @@
 #include "report/report_document.h"
 #include "sheets/csv.h"
 #include "sheets/csv_reader.h"
+#include "sheets/inventory_workbook.h"
 #include "sheets/stations_table.h"
 #include "sheets/totals.h"
 #include "sheets/xlsx_records.h"
@@ -310,8 +311,10 @@ std::vector<std::size_t> Inventory::RowsWithNotes() const {
 void Inventory::Load(std::string_view bytes, std::string_view name, bool append) {
     std::istringstream csv;
     std::unique_ptr<RecordSource> source;
+    std::optional<WorkbookParameters> parameters;
     if (LooksLikeZip(bytes)) {
         source = XlsxRecords(bytes, name);
+        parameters = ReadWorkbookParameters(bytes, name, false, separator_);
     } else {
         csv.str(std::string(bytes));
         source = CsvRecords(csv);
@@ -329,6 +332,11 @@ void Inventory::Load(std::string_view bytes, std::string_view name, bool append)
     const std::string file = "«" + std::string(name) + "»";
     Change change = append ? Before("добавление строк файла " + file, rows_.size(), 0)
                            : Before("открытие файла " + file, 0, rows_.size());
+    if (parameters) {
+        change.parameters = parameters_;
+        if (!append) parameters_.clear();
+        TakeParameters(std::move(parameters->lines));
+    }
     const std::size_t count = loaded.size();
     Splice(change.first, change.rows.size(), std::move(loaded));
     Done(std::move(change), count + KeepOneRow());
@@ -380,21 +388,37 @@ std::string Inventory::SummaryCsv() const {
     return bytes;
 }
 
-// The library writes the workbook to a file of its own (in the page, in the
-// module's file system in memory), which is read back and, never committed,
-// removed.
+namespace {
+
+// The library writes a workbook to a file of its own (in the page, in the
+// module's file system in memory), which `write` fills; it is read back and,
+// never committed, removed.
+std::string WorkbookBytes(const std::function<void(const std::filesystem::path&)>& write) {
+    const AtomicFile file(std::filesystem::temp_directory_path() / "korvel-book.xlsx", "книгу");
+    write(file.TemporaryPath());
+    std::ifstream in(file.TemporaryPath(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
 std::string Inventory::SummaryXlsx(const std::string& title) const {
     if (const std::string fault = SourcesFault(); !fault.empty()) throw StationsError(fault);
-    const AtomicFile file(std::filesystem::temp_directory_path() / "korvel-summary.xlsx", "сводку");
-    {
-        const auto summary = XlsxSummary(file.TemporaryPath(), title, kPageProgram, separator_);
+    return WorkbookBytes([&](const std::filesystem::path& path) {
+        const auto summary = XlsxSummary(path, title, kPageProgram, separator_);
         for (std::size_t i = 0; i < rows_.size(); ++i) {
             if (!rows_[i].blank) summary->Add({i + 1, rows_[i].typed, rows_[i].outcome}, {});
         }
         summary->Finish(sourceTable_.Wanted() ? &sourceTable_ : nullptr);
-    }
-    std::ifstream in(file.TemporaryPath(), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    });
+}
+
+std::string Inventory::InventoryXlsx(const std::string& title) const {
+    return WorkbookBytes([&](const std::filesystem::path& path) {
+        WriteInventoryWorkbook(
+            path, "Посты и ИЗА предприятия «" + title + "»", kPageProgram, rows_.size(),
+            [&](std::size_t i) -> const StationInputs& { return rows_[i].typed; }, parameters_, separator_);
+    });
 }
 
 std::string Inventory::ReportName(std::size_t row) const {

@@ -56,7 +56,7 @@ std::vector<std::string> PollutionSourcePrintCaptions();
 
 // The names the files of the inventory `name` are offered under.
 struct InventoryFileNames {
-    std::string sources, summaryCsv, summaryXlsx, reportsZip, pollutionSources;
+    std::string sources, summaryCsv, summaryXlsx, reportsZip, pollutionSources, inventoryXlsx;
 };
 InventoryFileNames FileNamesOf(std::string_view name);
 
@@ -195,7 +195,9 @@ public:
     // number read only in part: what is left to look at.
     std::vector<std::size_t> RowsWithNotes() const;
     // korvel-batch's input, CSV or XLSX, in place of the rows or after them.
-    // Throws StationsError, the rows unchanged.
+    // A whole inventory's workbook (InventoryXlsx) brings its parameters too,
+    // in place of those kept, or, appended, for the numbers that have none.
+    // Throws StationsError, the rows and parameters unchanged.
     void Load(std::string_view bytes, std::string_view name, bool append);
     // The same inventory as another window stored it (its separator, its
     // rows as korvel-batch's CSV input and its parameters as
@@ -245,6 +247,9 @@ public:
     std::string SummaryXlsx(const std::string& title) const;
     // pollution_sources.csv; throws as SummaryXlsx.
     std::string PollutionSourcesCsv() const;
+    // The whole inventory, rows and parameters as typed, as one workbook
+    // (WriteInventoryWorkbook) that Load reads back.
+    std::string InventoryXlsx(const std::string& title) const;
     // The parameters kept, as PollutionSourceParametersCsv writes them.
     std::string ParametersCsv() const;
     std::string ReportsZip() const;
@@ -271,6 +276,8 @@ private:
     void Compute(InventoryRow& row) const;
     void Recount();
     void RecountSources();
+    // `parameters` added to those kept, by number; a number kept already keeps its own.
+    void TakeParameters(std::vector<PollutionSourceParameters> parameters);
     // The parameters of the source numbered `number`, kept from now on.
     PollutionSourceParameters& KeptParameters(const std::string& number);
     // The cells of `block` within the table of sources given `text(row,

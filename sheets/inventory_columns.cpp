@@ -99,7 +99,8 @@ const std::vector<InventoryColumn>& InventoryColumns() {
 InventoryFileNames FileNamesOf(std::string_view name) {
     std::string stem = SafeFileStem(name);
     if (stem.empty()) stem = "перечень";
-    return {stem + ".csv", "summary.csv", "summary.xlsx", stem + "-отчеты.zip", std::string(kPollutionSourcesFile)};
+    return {stem + ".csv",        "summary.csv", "summary.xlsx", stem + "-отчеты.zip", std::string(kPollutionSourcesFile),
+            stem + ".xlsx"};
 }
 
 std::vector<std::string> Inventory::CellTexts(std::size_t row) const {

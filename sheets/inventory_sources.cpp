@@ -3,6 +3,7 @@
 // for each number, computed over the rows as korvel-batch computes them, with
 // their edits in the inventory's history and the files made of them.
 #include <algorithm>
+#include <iterator>
 #include <sstream>
 
 #include "calc/number_rules.h"
@@ -236,6 +237,15 @@ void Inventory::DeleteSources(std::size_t first, std::size_t count) {
 void Inventory::SetParameters(std::vector<PollutionSourceParameters> parameters, const std::string& label) {
     Change change = Before(label, 0, 0);
     change.parameters = std::move(parameters_);
+    parameters_.clear();
+    TakeParameters(std::move(parameters));
+    Done(std::move(change), 0);
+}
+
+// Those kept stay first: a number given twice keeps its first line.
+void Inventory::TakeParameters(std::vector<PollutionSourceParameters> parameters) {
+    parameters.insert(parameters.begin(), std::make_move_iterator(parameters_.begin()),
+                      std::make_move_iterator(parameters_.end()));
     std::erase_if(parameters, [](const PollutionSourceParameters& p) { return KeyOf(p) == kNotANumber; });
     std::stable_sort(parameters.begin(), parameters.end(),
                      [](const auto& a, const auto& b) { return KeyOf(a) < KeyOf(b); });
@@ -243,7 +253,6 @@ void Inventory::SetParameters(std::vector<PollutionSourceParameters> parameters,
                                    [](const auto& a, const auto& b) { return KeyOf(a) == KeyOf(b); });
     parameters.erase(twice, parameters.end());
     parameters_ = std::move(parameters);
-    Done(std::move(change), 0);
 }
 
 void Inventory::LoadParameters(std::string_view bytes, std::string_view name) {

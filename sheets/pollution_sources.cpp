@@ -5,6 +5,7 @@
 #include <charconv>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <stdexcept>
 
@@ -339,57 +340,90 @@ std::string TwiceFault(std::string_view number, std::size_t line) {
     return "ИЗА " + Quoted(number) + " уже задан в строке файла " + std::to_string(line);
 }
 
-// One line of a parameters file, its texts taken from where the header put them.
-PollutionSourceParameters ParametersOf(const CsvRecord& record, const std::vector<std::optional<std::size_t>>& at) {
+// One line of a parameters table, its texts taken from where the header put
+// them; a workbook's number cell of η as if typed with `separator`.
+PollutionSourceParameters ParametersOf(const CsvRecord& record, const std::vector<std::optional<std::size_t>>& at,
+                                       const RecordSource& source, char separator) {
     PollutionSourceParameters typed;
     typed.line = record.line;
-    const auto text = [&](std::size_t field) { return at[field] ? record.fields[*at[field]] : std::string(); };
+    const auto text = [&](std::size_t field) {
+        if (!at[field]) return std::string();
+        std::string read = record.fields[*at[field]];
+        if (field >= kFirstCleaning && source.NumberCell(*at[field])) std::replace(read.begin(), read.end(), '.', separator);
+        return read;
+    };
     typed.number = text(kNumber);
     typed.name = text(kName);
     typed.simultaneous = text(kSimultaneous);
     for (std::size_t i = 0; i < kSubstanceCount; ++i) typed.cleaning[i] = text(kFirstCleaning + i);
+    typed.simultaneousColumn = at[kSimultaneous] ? *at[kSimultaneous] + 1 : 0;
     return typed;
+}
+
+// The lines of a CSV parameters table, or nothing for an empty file.
+std::optional<std::vector<PollutionSourceParameters>> ReadCsvParameters(std::istream& in, std::string_view name,
+                                                                        bool strict) {
+    std::unique_ptr<RecordSource> source;
+    CsvRecord header;
+    try {
+        source = CsvRecords(in);
+        if (!source->Header(header)) return std::nullopt;
+    } catch (const CsvError& error) {
+        ThrowCsvFault(error, name, {});
+    }
+    return ReadPollutionSourceRecords(*source, header, name, strict, '.');
 }
 
 }  // namespace
 
-std::vector<PollutionSourceParameters> ReadPollutionSourceFile(const std::filesystem::path& path) {
-    const std::string name = path.filename().string();
-    std::ifstream file = OpenInput(path);
+bool IsPollutionSourceHeader(const CsvRecord& header) {
+    const auto has = [&](std::string_view key) {
+        return std::any_of(header.fields.begin(), header.fields.end(),
+                           [&](const std::string& field) { return ColumnKey(field) == key; });
+    };
+    return has("pollution_source") && !has("source");
+}
+
+std::vector<PollutionSourceParameters> ReadPollutionSourceRecords(RecordSource& source, const CsvRecord& header,
+                                                                  std::string_view name, bool strict, char separator) {
     const std::vector<std::string> columns = PollutionSourceParameterColumns();
     const std::vector<std::string_view> keys(columns.begin(), columns.end());
-    std::vector<std::string> header;
+    const auto at = FindColumns(header, name, keys, [](std::size_t c) { return c == kNumber; },
+                                "нужен pollution_source; разделитель ';' или ','");
     std::vector<PollutionSourceParameters> lines;
     std::vector<std::size_t> lineOf(kPollutionSourceNumbers);
+    CsvRecord record;
     try {
-        CsvReader reader(file);
-        CsvRecord record;
-        if (!reader.ReadHeader(record)) throw StationsError(path.string() + ": файл пуст");
-        const auto at = FindColumns(record, name, keys, [](std::size_t c) { return c == kNumber; },
-                                    "нужен pollution_source; разделитель ';' или ','");
-        header = record.fields;
-        while (reader.Next(record)) {
+        while (source.Next(record)) {
             if (record.IsBlank()) continue;
-            CheckRecordLength(record, header.size(), name);
-            PollutionSourceParameters typed = ParametersOf(record, at);
+            CheckRecordLength(record, header.fields.size(), name);
+            PollutionSourceParameters typed = ParametersOf(record, at, source, separator);
             ReadParameters read;
             std::optional<ParameterFault> fault = ReadParameterTexts(typed, read);
+            if (fault && !strict && fault->field != kNumber) fault.reset();  // kept as typed
             if (!fault && lineOf[static_cast<std::size_t>(read.key)] != 0) {
                 fault = {kNumber, TwiceFault(typed.number, lineOf[static_cast<std::size_t>(read.key)])};
             }
             if (fault) {
-                throw StationsError(InputPlace(name, record.line, *at[fault->field] + 1, header) + ": " +
+                throw StationsError(InputPlace(name, record.line, *at[fault->field] + 1, header.fields) + ": " +
                                     fault->message);
             }
             lineOf[static_cast<std::size_t>(read.key)] = record.line;
-            typed.simultaneousColumn = at[kSimultaneous] ? *at[kSimultaneous] + 1 : 0;
             lines.push_back(std::move(typed));
         }
     } catch (const CsvError& error) {
-        ThrowCsvFault(error, name, header);
+        ThrowCsvFault(error, name, header.fields);
     }
-    if (file.bad()) throw StationsError("ошибка чтения файла «" + path.string() + "»");
     return lines;
+}
+
+std::vector<PollutionSourceParameters> ReadPollutionSourceFile(const std::filesystem::path& path) {
+    const std::string name = path.filename().string();
+    std::ifstream file = OpenInput(path);
+    std::optional<std::vector<PollutionSourceParameters>> lines = ReadCsvParameters(file, name, true);
+    if (!lines) throw StationsError(path.string() + ": файл пуст");
+    if (file.bad()) throw StationsError("ошибка чтения файла «" + path.string() + "»");
+    return std::move(*lines);
 }
 
 std::vector<std::string> CheckPollutionSourcePosts(const std::vector<PollutionSourceParameters>& parameters,
@@ -436,37 +470,7 @@ std::string PollutionSourceParametersCsv(const std::vector<PollutionSourceParame
 }
 
 std::vector<PollutionSourceParameters> ReadPollutionSourceTexts(std::istream& in, std::string_view name) {
-    const std::vector<std::string> columns = PollutionSourceParameterColumns();
-    const std::vector<std::string_view> keys(columns.begin(), columns.end());
-    std::vector<std::string> header;
-    std::vector<PollutionSourceParameters> lines;
-    std::vector<std::size_t> lineOf(kPollutionSourceNumbers);
-    try {
-        CsvReader reader(in);
-        CsvRecord record;
-        if (!reader.ReadHeader(record)) return lines;
-        const auto at = FindColumns(record, name, keys, [](std::size_t c) { return c == kNumber; },
-                                    "нужен pollution_source; разделитель ';' или ','");
-        header = record.fields;
-        while (reader.Next(record)) {
-            if (record.IsBlank()) continue;
-            CheckRecordLength(record, header.size(), name);
-            PollutionSourceParameters typed = ParametersOf(record, at);
-            ReadParameters read;
-            std::optional<ParameterFault> fault = ReadParameterTexts(typed, read);
-            if (fault && fault->field != kNumber) fault.reset();  // kept as typed
-            std::size_t& first = lineOf[static_cast<std::size_t>(fault ? 0 : read.key)];
-            if (!fault && first != 0) fault = {kNumber, TwiceFault(typed.number, first)};
-            if (fault) {
-                throw StationsError(InputPlace(name, record.line, *at[kNumber] + 1, header) + ": " + fault->message);
-            }
-            first = record.line;
-            lines.push_back(std::move(typed));
-        }
-    } catch (const CsvError& error) {
-        ThrowCsvFault(error, name, header);
-    }
-    return lines;
+    return ReadCsvParameters(in, name, false).value_or(std::vector<PollutionSourceParameters>());
 }
 
 bool IsPollutionSourceFile(std::string_view bytes) {
@@ -478,11 +482,7 @@ bool IsPollutionSourceFile(std::string_view bytes) {
     } catch (const CsvError&) {
         return false;
     }
-    const auto has = [&](std::string_view key) {
-        return std::any_of(header.fields.begin(), header.fields.end(),
-                           [&](const std::string& field) { return ColumnKey(field) == key; });
-    };
-    return has("pollution_source") && !has("source");
+    return IsPollutionSourceHeader(header);
 }
 
 }  // namespace korvel

@@ -22,6 +22,7 @@
 #include "calc/substances.h"
 #include "sheets/csv_reader.h"
 #include "sheets/station_run.h"
+#include "sheets/stations_table.h"
 
 namespace korvel {
 
@@ -144,6 +145,17 @@ std::vector<std::string> CheckPollutionSourcePosts(const std::vector<PollutionSo
                                                    std::string_view fileName);
 // Why N typed as `simultaneous` cannot be applied to a source of `posts` posts.
 std::string SimultaneousAbovePosts(std::string_view simultaneous, std::size_t posts);
+
+// A header of a table of parameters: it names pollution_source and not source.
+bool IsPollutionSourceHeader(const CsvRecord& header);
+// The lines of a table of parameters from `source`, whose header was read as
+// `header`, named `name` in messages. `strict`: every text is checked with
+// ReadParameterTexts (ReadPollutionSourceFile), else only the numbers, the
+// other texts kept as typed (ReadPollutionSourceTexts). A workbook's number
+// cell of η is written with `separator`, as typed. Throws StationsError with
+// the line and column.
+std::vector<PollutionSourceParameters> ReadPollutionSourceRecords(RecordSource& source, const CsvRecord& header,
+                                                                  std::string_view name, bool strict, char separator);
 
 // The parameters as a file that ReadPollutionSourceTexts reads back as typed:
 // as StationsCsv writes the rows, the header first.

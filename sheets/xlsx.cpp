@@ -4,6 +4,8 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <cerrno>
 #include <clocale>
 #include <map>
@@ -18,6 +20,9 @@ namespace {
 constexpr std::size_t kMaxCellBytes = 32767;
 constexpr int kTextFormat = -2;
 constexpr int kMaxDecimals = 30;  // the most a number format can show
+// The longest text of a number the library writes without an exponent: a
+// minus, "0.000" and 16 digits.
+constexpr std::size_t kLongestNumber = 22;
 
 // libxlsxwriter writes numbers with printf, which follows the C locale of the
 // thread; under a locale with a decimal comma (a Qt program sets the user's)
@@ -63,6 +68,32 @@ std::string_view CellText(std::string_view text) {
 }
 
 }  // namespace
+
+std::optional<ExactNumber> ExactNumberOf(std::string_view text, char point) {
+    std::string digits(text);
+    if (point != '.' && digits.find('.') != std::string::npos) return std::nullopt;
+    const std::size_t at = digits.find(point);
+    if (at != std::string::npos) digits[at] = '.';
+    const std::size_t first = digits.starts_with('-') ? 1 : 0;
+    const std::size_t stop = digits.find('.');
+    const auto isDigits = [&](std::size_t from, std::size_t to) {
+        return to > from && std::all_of(digits.begin() + static_cast<std::ptrdiff_t>(from),
+                                        digits.begin() + static_cast<std::ptrdiff_t>(to),
+                                        [](char c) { return c >= '0' && c <= '9'; });
+    };
+    const bool fraction = stop != std::string::npos;
+    if (digits.size() > kLongestNumber || !isDigits(first, fraction ? stop : digits.size()) || (fraction && !isDigits(stop + 1, digits.size()))) {
+        return std::nullopt;
+    }
+    const double value = ToNumber(digits, '.');
+    // As the library writes a number cell; a locale's decimal comma read as the full stop.
+    std::array<char, 32> stored{};
+    std::snprintf(stored.data(), stored.size(), "%.16G", value);
+    std::string written(stored.data());
+    std::replace(written.begin(), written.end(), ',', '.');
+    if (written != digits) return std::nullopt;
+    return ExactNumber{value, fraction ? static_cast<int>(digits.size() - stop - 1) : 0};
+}
 
 struct XlsxSheet::Book {
     std::filesystem::path path;
@@ -179,6 +210,11 @@ void XlsxSheet::Empty() {
     }
     const ClassicNumbers numbers(book_->classic);
     book_->Check(worksheet_write_blank(book_->sheet, book_->row, book_->column++, book_->Format(kTextFormat)));
+}
+
+void XlsxSheet::KeepRow() {
+    const ClassicNumbers numbers(book_->classic);
+    book_->Check(worksheet_write_blank(book_->sheet, book_->row, 0, book_->Format(kTextFormat)));
 }
 
 void XlsxSheet::EndRow() {

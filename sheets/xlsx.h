@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
@@ -44,6 +45,16 @@ inline constexpr int kDecimalsAsWritten = -1;
 // The decimals of a one-off emission G, which the run rounds to whole 1e-8 g/s.
 inline constexpr int kDecimalsOfG = 8;
 
+// The value of a number cell that the workbook reader gives back as exactly
+// `text` (with `point` for the full stop it writes), and the decimals it
+// shows; nothing for any other text: digits with one point at most, a minus
+// before them, and no digit that the cell's stored form would drop or add.
+struct ExactNumber {
+    double value;
+    int decimals;
+};
+std::optional<ExactNumber> ExactNumberOf(std::string_view text, char point);
+
 class XlsxSheet {
 public:
     // Creates the workbook at `path` (a file there is replaced when the sheet
@@ -64,6 +75,9 @@ public:
     void Text(std::string_view text);
     void Number(double value, int decimals);
     void Empty();
+    // The current row stays a row of the sheet though it has no text: a blank
+    // cell at its start.
+    void KeepRow();
     void EndRow();
 
     // Starts a further sheet named `name` (as SheetInfo's sheetName), its

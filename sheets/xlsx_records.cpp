@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -309,24 +310,24 @@ StationsError Unreadable(std::string_view name, std::string_view why) {
 
 }  // namespace
 
-std::unique_ptr<RecordSource> XlsxRecords(std::string_view bytes, std::string_view name) {
+std::optional<WorkbookSheet> ReadWorkbookSheet(std::string_view bytes, std::string_view name, std::size_t position) {
     try {
         Workbook book(bytes);
         std::string workbook = book.RelationshipsOf("").OfType("/officeDocument");
         if (workbook.empty()) workbook = "xl/workbook.xml";
-        std::string firstSheet;
+        std::vector<std::pair<std::string, std::string>> sheets;  // name and relationship, in order
         XmlHandlers handlers;
         handlers.start = [&](std::string_view element, const Attributes& a) {
-            if (element == "sheet" && firstSheet.empty()) firstSheet = Attribute(a, std::string(kRelationshipNs) + "|id");
+            if (element == "sheet") sheets.emplace_back(Attribute(a, "name"), Attribute(a, std::string(kRelationshipNs) + "|id"));
         };
         ParseXml(book.Part(workbook), workbook, handlers);
+        if (position >= sheets.size()) return std::nullopt;
         const Relationships rels = book.RelationshipsOf(workbook);
-        const auto sheet = rels.byId.find(firstSheet);
-        if (firstSheet.empty() || sheet == rels.byId.end() || sheet->second.empty()) {
-            throw WorkbookError("в книге нет листа");
-        }
+        const auto sheet = rels.byId.find(sheets[position].second);
+        if (sheet == rels.byId.end() || sheet->second.empty()) throw WorkbookError("в книге нет листа");
         const std::vector<std::string> strings = SharedStrings(book, rels.OfType("/sharedStrings"));
-        return std::make_unique<SheetRecords>(SheetRows(book, sheet->second, strings));
+        return WorkbookSheet{sheets[position].first,
+                             std::make_unique<SheetRecords>(SheetRows(book, sheet->second, strings))};
     } catch (const ZipError& error) {
         throw Unreadable(name, error.what());
     } catch (const WorkbookError& error) {
@@ -334,6 +335,37 @@ std::unique_ptr<RecordSource> XlsxRecords(std::string_view bytes, std::string_vi
     } catch (const std::logic_error&) {  // a row number that is no number
         throw Unreadable(name, "неверный номер строки");
     }
+}
+
+std::unique_ptr<RecordSource> XlsxRecords(std::string_view bytes, std::string_view name) {
+    std::optional<WorkbookSheet> first = ReadWorkbookSheet(bytes, name, 0);
+    if (!first) throw Unreadable(name, "в книге нет листа");
+    return std::move(first->records);
+}
+
+namespace {
+
+// The second sheet and its header, when it is a table of parameters.
+std::optional<std::pair<WorkbookSheet, CsvRecord>> ParametersSheet(std::string_view bytes, std::string_view name) {
+    std::optional<WorkbookSheet> second = ReadWorkbookSheet(bytes, name, 1);
+    CsvRecord header;
+    if (!second || !second->records->Header(header) || !IsPollutionSourceHeader(header)) return std::nullopt;
+    return std::pair{std::move(*second), std::move(header)};
+}
+
+}  // namespace
+
+bool HasParametersSheet(std::string_view bytes, std::string_view name) {
+    return ParametersSheet(bytes, name).has_value();
+}
+
+std::optional<WorkbookParameters> ReadWorkbookParameters(std::string_view bytes, std::string_view name, bool strict,
+                                                         char separator) {
+    std::optional<std::pair<WorkbookSheet, CsvRecord>> sheet = ParametersSheet(bytes, name);
+    if (!sheet) return std::nullopt;
+    WorkbookParameters read{std::string(name) + ", лист «" + sheet->first.name + "»", {}};
+    read.lines = ReadPollutionSourceRecords(*sheet->first.records, sheet->second, read.name, strict, separator);
+    return read;
 }
 
 }  // namespace korvel

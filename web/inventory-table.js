@@ -85,11 +85,11 @@ export function tableCalls(module) {
         },
         printTotals: (name) => printed(call("printTotals", name)),
         printSources: (name) => printed(call("printSources", name)),
-        // {sources, summaryCsv, summaryXlsx, reportsZip, pollutionSources}
+        // {sources, summaryCsv, summaryXlsx, reportsZip, pollutionSources, inventoryXlsx}
         fileNames(name) {
             const out = call("fileNames", name);
             return {sources: out.text(), summaryCsv: out.text(), summaryXlsx: out.text(), reportsZip: out.text(),
-                pollutionSources: out.text()};
+                pollutionSources: out.text(), inventoryXlsx: out.text()};
         },
         // {size: the rows shown, sources, ok, partlyRead, filtered}
         counts() {
@@ -136,6 +136,8 @@ export function tableCalls(module) {
         summaryCsv: () => call("summaryCsv").bytes(),
         summaryXlsx: (name) => written(call("summaryXlsx", name)),
         pollutionSourcesCsv: () => written(call("pollutionSourcesCsv")),
+        // The rows and the parameters of sources as one workbook, which load reads back.
+        inventoryXlsx: (name) => call("inventoryXlsx", name).bytes(),
         reportsZip: () => call("reportsZip").bytes(),
         // The report of every row without an error: what the inventory prints.
         printReports() {

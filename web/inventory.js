@@ -342,6 +342,8 @@ function buttons() {
         "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet", names().summaryXlsx));
     on("downloadPollutionSourcesCsv", () => offer(core.pollutionSourcesCsv(), "text/csv", names().pollutionSources));
     on("downloadReportsZip", () => save(core.reportsZip(), "application/zip", names().reportsZip));
+    on("downloadInventoryXlsx", () => save(core.inventoryXlsx(name),
+        "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet", names().inventoryXlsx));
     on("printInventory", printAll);
     document.getElementById("downloadRowReport").hidden = false;
     on("downloadRowReport", () => {

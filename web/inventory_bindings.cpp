@@ -190,11 +190,11 @@ void AddViewCalls(CallTable& calls) {
         Printed(out, printed.heading, printed.notes, printed.rows);
     };
     // the inventory's name → the names of its sources CSV, summary CSV,
-    // summary workbook, reports archive and table of sources of pollution.
+    // summary workbook, reports archive, table of sources of pollution and whole workbook.
     calls["fileNames"] = [](RecordReader& in, RecordWriter& out) {
         const InventoryFileNames names = FileNamesOf(in.Text());
         out.Text(names.sources).Text(names.summaryCsv).Text(names.summaryXlsx).Text(names.reportsZip);
-        out.Text(names.pollutionSources);
+        out.Text(names.pollutionSources).Text(names.inventoryXlsx);
     };
 }
 
@@ -311,6 +311,8 @@ void AddFileCalls(CallTable& calls) {
         const std::string title = in.Text();
         Written(out, [&] { return Table().SummaryXlsx(title); });
     };
+    // the inventory's name → its rows and parameters as one workbook.
+    calls["inventoryXlsx"] = [](RecordReader& in, RecordWriter& out) { out.Text(Table().InventoryXlsx(in.Text())); };
     calls["pollutionSourcesCsv"] = [](RecordReader&, RecordWriter& out) {
         Written(out, [] { return Table().PollutionSourcesCsv(); });
     };

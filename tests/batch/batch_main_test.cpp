@@ -23,6 +23,7 @@
 #include "calc/closing_step.h"
 #include "calc/number_rules.h"
 #include "report/report_document.h"
+#include "sheets/inventory_workbook.h"
 #include "support/scratch_folder.h"
 #include "support/workbook.h"
 #include "support/xlsx_cells.h"
@@ -662,6 +663,44 @@ TEST_F(Batch, BadPollutionSourceParametersStopTheBatchAndWriteNothing) {
         EXPECT_EQ(err_.str(), "korvel-batch: iza.csv, " + c.message + "\n");
         EXPECT_FALSE(fs::exists(out));
     }
+}
+
+// The page's whole inventory as input: the posts of its first sheet, the
+// parameters of its second, checked as a parameters file is; a parameters
+// file given as well is taken in their place.
+TEST_F(Batch, AWholeInventoryWorkbookBringsItsParameters) {
+    const std::string posts = "source;pollution_source;brand;consumption;hours;minutes;days;hours_per_year\r\n"
+                              "Пост 1;0001;УОНИ 13/45;330;1;15;365;\r\nПост 2;1;АНО - 4;330.00;2;0;250;\r\n"
+                              "Пост 3;;МР - 3;45;;;;1250,5\r\n";
+    const std::string header = "pollution_source;name;simultaneous;cleaning_0143\r\n";
+    const auto book = [&](const std::string& simultaneous) {
+        std::istringstream in(posts);
+        StationsTable table("in.csv", CsvRecords(in), ',');
+        std::vector<StationInputs> rows;
+        for (StationRow row; table.Next(row);) rows.push_back(row.typed);
+        const PollutionSourceParameters stack{"0001", "Труба", simultaneous, {"37,5"}};
+        WriteInventoryWorkbook(dir_ / "in.xlsx", "Цех", "test", rows.size(),
+                               [&](std::size_t i) -> const StationInputs& { return rows[i]; }, {stack}, ',');
+        return dir_ / "in.xlsx";
+    };
+    const fs::path csv = Input(posts), parameters = Input(header + "0001;Труба;1;37,5\r\n", "iza.csv");
+    const fs::path other = Input(header + "0001;Другая;;90\r\n", "other.csv");
+    const auto run = [&](const fs::path& input, const std::string& out, std::vector<std::string> more) {
+        std::vector<std::string> args{input.string(), "-o", (dir_ / out).string(), "--decimal-separator=,"};
+        args.insert(args.end(), more.begin(), more.end());
+        EXPECT_EQ(Run(args), kExitAllOk) << err_.str();
+        return ReadBytes(dir_ / out / "pollution_sources.csv");
+    };
+    EXPECT_EQ(run(book("1"), "book", {}), run(csv, "csv", {"--pollution-sources", parameters.string()}));
+    EXPECT_EQ(run(book("1"), "both", {"--pollution-sources", other.string()}),
+              run(csv, "other", {"--pollution-sources", other.string()}));
+    Run({book("1").string(), "-o", (dir_ / "both").string(), "--pollution-sources", other.string()});
+    EXPECT_EQ(err_.str(), "korvel-batch: предупреждение: параметры ИЗА из книги «in.xlsx» не использованы: заданы "
+                          "--pollution-sources\n");
+    EXPECT_EQ(Run({book("3").string(), "-o", (dir_ / "never").string()}), kExitBadInput);
+    EXPECT_EQ(err_.str(), "korvel-batch: in.xlsx, лист «Параметры ИЗА», строка файла 2, столбец 3 (simultaneous): "
+                          "«3»: одновременно работающих постов больше, чем постов ИЗА (2)\n");
+    EXPECT_FALSE(fs::exists(dir_ / "never"));
 }
 
 }  // namespace

@@ -8,7 +8,9 @@
 #include <sstream>
 
 #include "sheets/stations_table.h"
+#include "sheets/zip_archive.h"
 #include "support/workbook.h"
+#include "support/xlsx_cells.h"
 
 namespace korvel {
 namespace {
@@ -205,6 +207,53 @@ TEST(Inventory, SourcesFollowThePostsKeepTheirParametersAndTheHistory) {
     table.DeleteSources(0, 1);  // its η goes, and with it the row no post uses
     EXPECT_EQ(table.SourceCount(), 2u);
     EXPECT_EQ(table.Source(0).line.number, "0002");
+}
+
+// A whole inventory's workbook reads back as typed, rows and parameters;
+// numbers are number cells where that keeps their text.
+TEST(Inventory, AWholeInventoryWorkbookReadsBackAsTyped) {
+    Inventory table(',');
+    table.Paste(0, 0,
+                "Пост 1\t0001\tУОНИ 13/45\t330.00\t1\t15\t365\t\n"
+                "=1+2\t6001\tАНО - 4\t120.5\t2\t30\t250\t\n"
+                "\t\t\t\t\t\t\t\n"
+                "Пост 4\t1\tМР - 3\t200,5\t\t\t\t1200,5\n"
+                " пробел \t\tТ - 590\t-5\t0.0001\t007\t1e3\t1200.5\n"
+                "\t\t\t\t\t\t\t\n");
+    PollutionSourceParameters stack{"0001", "Труба", "2", {"37,5", "37.5", "100"}};
+    PollutionSourceParameters unused{"0042", "", "", {"абв"}};
+    table.SetParameters({stack, unused}, "параметры");
+    const std::string book = table.InventoryXlsx("Цех");
+    Inventory back(',');
+    back.Load(book, "цех.xlsx", false);
+    EXPECT_EQ(back.SourcesCsv(), table.SourcesCsv());
+    EXPECT_EQ(back.ParametersCsv(), table.ParametersCsv());
+    EXPECT_EQ(back.InventoryXlsx("Цех").size(), book.size());
+
+    ZipReader zip(book);
+    const auto posts = testing::XlsxCellsOf(*zip.Read("xl/worksheets/sheet1.xml"));
+    const auto parameters = testing::XlsxCellsOf(*zip.Read("xl/worksheets/sheet2.xml"));
+    const std::pair<std::string, testing::XlsxCell> cells[] = {
+        {"B2", {true, "0001"}}, {"D2", {true, "330.00"}}, {"D3", {false, "120.5"}}, {"D5", {true, "200,5"}},
+        {"H5", {false, "1200.5"}}, {"H6", {true, "1200.5"}}, {"E6", {false, "0.0001"}}, {"F6", {true, "007"}},
+    };
+    for (const auto& [ref, cell] : cells) {
+        EXPECT_EQ(posts.at(ref).text, cell.text) << ref;
+        EXPECT_EQ(posts.at(ref).value, cell.value) << ref;
+    }
+    EXPECT_FALSE(parameters.at("C2").text);  // N
+    EXPECT_FALSE(parameters.at("D2").text);  // "37,5" with the separator in use
+    EXPECT_TRUE(parameters.at("E2").text);   // "37.5"
+
+    // Appended, its parameters fill the numbers that have none; one step.
+    Inventory kept(',');
+    kept.SetParameters({{"1", "Своя", "", {}}}, "параметры");
+    kept.Load(book, "цех.xlsx", true);
+    ASSERT_EQ(kept.Parameters().size(), 2u);
+    EXPECT_EQ(kept.Parameters()[0].name, "Своя");
+    EXPECT_EQ(kept.Parameters()[1].cleaning[0], "абв");
+    ASSERT_TRUE(kept.Undo());
+    EXPECT_EQ(kept.Parameters().size(), 1u);
 }
 
 }  // namespace

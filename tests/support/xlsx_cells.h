@@ -17,9 +17,8 @@ struct XlsxCell {
     std::string value;  // the text (XML entities left as written) or the number's digits
 };
 
-// The cells of the first sheet by reference ("B2"); blank cells included.
-inline std::map<std::string, XlsxCell> XlsxCells(const std::filesystem::path& workbook) {
-    const std::string xml = ReadZipEntry(workbook, "xl/worksheets/sheet1.xml");
+// The cells of a sheet's XML by reference ("B2"); blank cells included.
+inline std::map<std::string, XlsxCell> XlsxCellsOf(const std::string& xml) {
     static const std::regex cell(R"re(<c r="([A-Z]+[0-9]+)"[^>]*?(/>|>(.*?)</c>))re");
     static const std::regex text(R"re(<is><t[^>]*>(.*)</t></is>)re");
     static const std::regex number(R"re(<v>(.*)</v>)re");
@@ -35,6 +34,11 @@ inline std::map<std::string, XlsxCell> XlsxCells(const std::filesystem::path& wo
         }
     }
     return cells;
+}
+
+// The cells of the first sheet.
+inline std::map<std::string, XlsxCell> XlsxCells(const std::filesystem::path& workbook) {
+    return XlsxCellsOf(ReadZipEntry(workbook, "xl/worksheets/sheet1.xml"));
 }
 
 }  // namespace korvel::testing

@@ -81,9 +81,9 @@ async function importInto(page, path, separator) {
                                      document.getElementById("messageBox").open);
 }
 
-function runBatch(input, separator, output) {
+function runBatch(input, separator, output, ...more) {
     try {
-        execFileSync(BATCH, [input, "-o", output, "--decimal-separator", separator, "--quiet"], {stdio: "pipe"});
+        execFileSync(BATCH, [input, "-o", output, "--decimal-separator", separator, "--quiet", ...more], {stdio: "pipe"});
     } catch (error) {
         if (error.status !== 1) throw error;  // 1: some rows failed, as expected
     }
@@ -211,3 +211,188 @@ test("an import error names the file line and the column", async () => {
     assert.match(text, /^bad\.csv, строка файла 2, столбец 2 \(brand\): кавычка/);
     await page.close();
 });
+
+// A line of posts with `text` as its second field; the source, the first, may be quoted.
+function afterSource(line, text) {
+    const end = line.startsWith('"') ? line.match(/^"(?:[^"]|"")*"/)[0].length : line.indexOf(";");
+    return `${line.slice(0, end)};${text}${line.slice(end)}`;
+}
+
+// The example's posts, each named with a source of pollution (one failed,
+// one of none), and parameters for them and for a number no post uses.
+function examplePollutionSources(example) {
+    const numbers = ["pollution_source", "0001", "1", "6001", "0001", ""];
+    const posts = example.trimEnd().split(/\r?\n/).map((line, i) => afterSource(line, numbers[i]));
+    const codes = ["0143", "0123", "2908", "0344", "0203", "0342", "0301", "0337"];
+    const parameters = [`pollution_source;name;simultaneous;${codes.map((c) => `cleaning_${c}`).join(";")}`,
+        "0001;\"Труба \"\"сварка\"\"; цех 1\";1;37,5;37.5;100;;;;;0", "6001;Площадка;;;;;;;;;", "0002;Резерв;;;;;;;;;"];
+    return {posts: posts.join("\r\n") + "\r\n", parameters: parameters.join("\r\n") + "\r\n"};
+}
+
+// A few hundred posts in a few dozen sources of pollution ("7" and "0007"
+// being one; "A1" fails its row; some of none), with odd texts, and
+// parameters for most of the sources: N within their posts, η typed either way.
+function generatedPollutionSources() {
+    // No generated field spans lines ("\n" alone stays inside its field).
+    const rows = generatedStations().trimEnd().split("\r\n");
+    let seed = 29;
+    const next = (n) => (seed = (seed * 1103515245 + 12345) % 2147483648) % n;
+    const posts = new Map();
+    const numbers = rows.slice(1).map((line, i) => {
+        if (/^;+$/.test(line)) return "";
+        const n = next(40);
+        if (n >= 36) return ["", "A1", ""][n - 36] ?? "";
+        const number = n < 24 ? n + 1 : 6001 + n - 24;
+        posts.set(number, (posts.get(number) ?? 0) + 1);
+        return i % 7 === 0 ? String(number) : String(number).padStart(4, "0");
+    });
+    const withNumbers = rows.map((line, i) => afterSource(line, i === 0 ? "pollution_source" : numbers[i - 1]));
+    const codes = ["0143", "0123", "2908", "0344", "0203", "0342", "0301", "0337"];
+    const parameters = [`pollution_source;name;simultaneous;${codes.map((c) => `cleaning_${c}`).join(";")}`];
+    for (const [number, count] of [...posts].sort((a, b) => a[0] - b[0])) {
+        if (next(4) === 0) continue;
+        const eta = codes.map(() => ["", "0", "37,5", "37.5", "100", "12.25", "99,99"][next(7)]);
+        parameters.push([String(number).padStart(4, "0"), next(3) === 0 ? "" : `ИЗА ${number}`,
+            next(2) === 0 ? "" : `${1 + next(count)}`, ...eta].join(";"));
+    }
+    parameters.push(`0999;Не используется;;${codes.map(() => "").join(";")}`);
+    return {posts: withNumbers.join("\r\n") + "\r\n", parameters: parameters.join("\r\n") + "\r\n"};
+}
+
+// Rows of a CSV file (RFC 4180), its byte-order mark dropped.
+function csvRows(bytes, delimiter) {
+    const text = bytes.toString().replace(/^\uFEFF/, "");
+    const rows = [];
+    let row = [], field = "", quoted = false;
+    for (let i = 0; i < text.length; ++i) {
+        const c = text[i];
+        if (quoted) {
+            if (c === '"' && text[i + 1] === '"') field += text[++i];
+            else if (c === '"') quoted = false;
+            else field += c;
+        } else if (c === '"') {
+            quoted = true;
+        } else if (c === delimiter) {
+            row.push(field);
+            field = "";
+        } else if (c === "\r" && text[i + 1] === "\n") {
+            rows.push([...row, field]);
+            row = [];
+            field = "";
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    return rows;
+}
+
+// The cells of a sheet's XML: rows by their number, each an array by column
+// of {text} (inline strings, as the writer keeps them), {number} or undefined.
+function sheetCells(xml) {
+    const entities = {amp: "&", lt: "<", gt: ">", quot: '"', apos: "'"};
+    const rows = new Map();
+    for (const [, ref, attributes, content] of xml.matchAll(/<c r="([A-Z]+[0-9]+)"([^>]*?)(?:\/>|>(.*?)<\/c>)/g)) {
+        const [, letters, number] = ref.match(/([A-Z]+)([0-9]+)/);
+        const column = [...letters].reduce((n, l) => n * 26 + l.charCodeAt(0) - 64, 0) - 1;
+        const cells = rows.get(Number(number)) ?? [];
+        rows.set(Number(number), cells);
+        if (attributes.includes('t="inlineStr"')) {
+            cells[column] = {text: content.match(/<t[^>]*>(.*)<\/t>/s)[1].replace(/&(\w+);/g, (_, e) => entities[e])};
+        } else if (content?.includes("<v>")) {
+            cells[column] = {number: Number(content.match(/<v>(.*)<\/v>/)[1])};
+        }
+    }
+    return rows;
+}
+
+// The page's table of sources of pollution for these files: its CSV, the
+// summary workbook and the whole inventory's workbook.
+async function pagePollutionSources(page, posts, parameters, separator) {
+    await importInto(page, posts, separator);
+    await page.$("#importSources").then((input) => input.uploadFile(parameters));
+    await page.waitForFunction(() => performance.getEntriesByName("korvel-imported").length > 1 ||
+                                     document.getElementById("messageBox").open);
+    assert.equal(await page.$eval("#messageBox", (box) => box.open ? box.textContent : ""), "");
+    const save = (selector) => downloadFile(chromium.browser, page, selector, scratch);
+    return {csv: await save("#downloadPollutionSourcesCsv"), summary: await save("#downloadSummaryXlsx"),
+        inventory: await save("#downloadInventoryXlsx")};
+}
+
+const TEXT_COLUMNS = ["pollution_source", "name", "status", "code", "substance"];
+
+// The workbook's second sheet holds the table of the CSV, typed: codes and
+// names as texts, counts and amounts as numbers; the rules above its header.
+// Gives the table's cells.
+function assertTypedSheet(book, csv, separator, what) {
+    const table = csvRows(csv, separator === "," ? ";" : ",");
+    const rows = [...sheetCells(unzip(book).get("xl/worksheets/sheet2.xml").toString())].sort((a, b) => a[0] - b[0]);
+    const header = rows.findIndex(([, cells]) => cells[0]?.text === "pollution_source");
+    assert.ok(header > 0, `rules above the header of ${what}`);
+    const sheet = rows.slice(header).map(([, cells]) => cells);
+    assert.equal(sheet.length, table.length, what);
+    table.forEach((fields, r) => fields.forEach((field, c) => {
+        const cell = sheet[r][c], where = `${what}, row ${r + 1}, ${table[0][c]}`;
+        if (field === "") assert.equal(cell, undefined, where);
+        else if (r === 0 || TEXT_COLUMNS.includes(table[0][c])) assert.deepEqual(cell, {text: field.replace(/^'/, "")}, where);
+        // The cell holds the value, the CSV its 15 digits.
+        else assert.equal(Number(cell?.number?.toPrecision(15)), Number(field.replace(",", ".")), where);
+    }));
+    return sheet;
+}
+
+test("pollution_sources.csv equals korvel-batch's and the summary workbook holds it typed, in both separators", async () => {
+    const cases = [["example", examplePollutionSources((await readFile(EXAMPLE)).toString())],
+                   ["generated", generatedPollutionSources()]];
+    const page = await openInventory();
+    for (const [name, files] of cases) {
+        const posts = join(scratch, `${name}.csv`), parameters = join(scratch, `${name}-iza.csv`);
+        await writeFile(posts, files.posts);
+        await writeFile(parameters, files.parameters);
+        for (const separator of [",", "."]) {
+            const what = `${name} with ${separator}`, batch = join(scratch, "batch");
+            runBatch(posts, separator, batch, "--summary-only", "--pollution-sources", parameters);
+            runBatch(posts, separator, batch, "--summary-only", "--pollution-sources", parameters, "--summary-format", "xlsx");
+            const ours = await pagePollutionSources(page, posts, parameters, separator);
+            const theirs = await readFile(join(batch, "pollution_sources.csv"));
+            assert.equal(ours.csv.name, "pollution_sources.csv");
+            assert.ok(ours.csv.bytes.equals(theirs), `pollution_sources.csv of ${what}`);
+            assert.deepEqual(assertTypedSheet(ours.summary.bytes, theirs, separator, `the page's workbook of ${what}`),
+                assertTypedSheet(await readFile(join(batch, "summary.xlsx")), theirs, separator, `the batch's of ${what}`));
+            await rm(batch, {recursive: true});
+        }
+    }
+    await page.close();
+});
+
+// Every member of two workbooks but their time of writing.
+function assertSameWorkbook(ours, theirs, what) {
+    const [a, b] = [unzip(ours), unzip(theirs)];
+    assert.deepEqual([...a.keys()].sort(), [...b.keys()].sort(), what);
+    for (const [name, bytes] of a) {
+        if (name !== "docProps/core.xml") assert.ok(bytes.equals(b.get(name)), `${name} of ${what}`);
+    }
+}
+
+test("the whole inventory's workbook goes from the page through korvel-batch back to the page as it was", async () => {
+    const files = generatedPollutionSources();
+    const posts = join(scratch, "round.csv"), parameters = join(scratch, "round-iza.csv");
+    await writeFile(posts, files.posts);
+    await writeFile(parameters, files.parameters);
+    const page = await openInventory();
+    const first = await pagePollutionSources(page, posts, parameters, ",");
+    assert.equal(first.inventory.name, "Предприятие.xlsx");
+    const book = join(scratch, "Предприятие.xlsx"), batch = join(scratch, "round");
+    await writeFile(book, first.inventory.bytes);
+    runBatch(book, ",", batch, "--summary-only");
+    assert.ok((await readFile(join(batch, "pollution_sources.csv"))).equals(first.csv.bytes), "the batch's table");
+    await importInto(page, book, ",");
+    assert.equal(await page.$eval("#undo", (b) => b.textContent), "Отменить: открытие файла «Предприятие.xlsx»");
+    const again = await downloadFile(chromium.browser, page, "#downloadInventoryXlsx", scratch);
+    assertSameWorkbook(again.bytes, first.inventory.bytes, "the workbook opened again");
+    const csv = await downloadFile(chromium.browser, page, "#downloadPollutionSourcesCsv", scratch);
+    assert.ok(csv.bytes.equals(first.csv.bytes), "the table of sources opened again");
+    await rm(batch, {recursive: true});
+    await page.close();
+});
+
