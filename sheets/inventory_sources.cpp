@@ -51,16 +51,16 @@ bool Summed(const PollutionSourceEntry& entry) {
 void Inventory::RecountSources() {
     // Parameters that cannot be applied still give their source its row; it
     // is computed without them and shows nothing computed.
-    std::vector<PollutionSourceParameters> applied = parameters_;
     std::vector<std::string> faults(parameters_.size());
-    std::vector<ReadParameters> read(parameters_.size());
-    for (std::size_t i = 0; i < applied.size(); ++i) {
-        faults[i] = FaultOf(applied[i], read[i]);
+    std::vector<ReadParameters> read(parameters_.size()), applied(parameters_.size());
+    for (std::size_t i = 0; i < parameters_.size(); ++i) {
+        faults[i] = FaultOf(parameters_[i], read[i]);
+        applied[i] = read[i];
         if (faults[i].empty()) continue;
-        applied[i].simultaneous.clear();
+        applied[i].simultaneous.reset();
         applied[i].cleaning = {};
     }
-    PollutionSourceBuilder builder(applied);
+    PollutionSourceBuilder builder(parameters_, applied);
     for (std::size_t i = 0; i < rows_.size(); ++i) {
         if (!rows_[i].blank) builder.Add(i + 1, rows_[i].typed, rows_[i].outcome);
     }

@@ -27,10 +27,12 @@ constexpr std::size_t kNoSource = static_cast<std::size_t>(-1);
 // A status names this many failed rows, then how many there are.
 constexpr std::size_t kRowsNamed = 10;
 
+// Read for every post at every edit: plain loops.
 std::string_view Trimmed(std::string_view text) {
-    const std::size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string_view::npos) return {};
-    return text.substr(begin, text.find_last_not_of(" \t") - begin + 1);
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return text;
 }
 
 std::string Quoted(std::string_view text) { return "«" + std::string(text) + "»"; }
@@ -69,12 +71,12 @@ std::optional<std::string> ReadCleaning(std::string_view typed, double& eta) {
 std::optional<int> PollutionSourceKey(std::string_view typed) {
     const std::string_view text = Trimmed(typed);
     if (text.empty()) return std::nullopt;
-    if (text.size() > kPollutionSourceDigits ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return kNotANumber;
-    }
+    if (text.size() > kPollutionSourceDigits) return kNotANumber;
     int value = 0;
-    std::from_chars(text.data(), text.data() + text.size(), value);
+    for (const char c : text) {
+        if (c < '0' || c > '9') return kNotANumber;
+        value = value * 10 + (c - '0');
+    }
     return value;
 }
 
@@ -113,18 +115,33 @@ std::string PollutionSourceLine::Status() const {
     return status + "; эти посты не вошли в суммы";
 }
 
-PollutionSourceBuilder::PollutionSourceBuilder(const std::vector<PollutionSourceParameters>& parameters)
-    : index_(kPollutionSourceNumbers, kNoSource) {
-    for (const PollutionSourceParameters& typed : parameters) {
-        ReadParameters read;
-        if (ReadParameterTexts(typed, read)) throw std::invalid_argument("parameters not checked: " + typed.number);
-        if (index_[static_cast<std::size_t>(read.key)] != kNoSource) {
-            throw std::invalid_argument("pollution source given twice: " + typed.number);
+namespace {
+
+std::vector<ReadParameters> Checked(const std::vector<PollutionSourceParameters>& parameters) {
+    std::vector<ReadParameters> read(parameters.size());
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        if (ReadParameterTexts(parameters[i], read[i])) {
+            throw std::invalid_argument("parameters not checked: " + parameters[i].number);
         }
-        Source& source = NewSource(index_[static_cast<std::size_t>(read.key)], typed.number);
-        source.name = typed.name;
-        source.simultaneous = read.simultaneous;
-        source.cleaning = read.cleaning;
+    }
+    return read;
+}
+
+}  // namespace
+
+PollutionSourceBuilder::PollutionSourceBuilder(const std::vector<PollutionSourceParameters>& parameters)
+    : PollutionSourceBuilder(parameters, Checked(parameters)) {}
+
+PollutionSourceBuilder::PollutionSourceBuilder(const std::vector<PollutionSourceParameters>& parameters,
+                                               const std::vector<ReadParameters>& read)
+    : index_(kPollutionSourceNumbers, kNoSource) {
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+        std::size_t& at = index_.at(static_cast<std::size_t>(read.at(i).key));
+        if (at != kNoSource) throw std::invalid_argument("pollution source given twice: " + parameters[i].number);
+        Source& source = NewSource(at, parameters[i].number);
+        source.name = parameters[i].name;
+        source.simultaneous = read[i].simultaneous;
+        source.cleaning = read[i].cleaning;
     }
 }
 

@@ -101,6 +101,9 @@ class PollutionSourceBuilder {
 public:
     // Parameters that ReadParameterTexts accepts, no number twice.
     explicit PollutionSourceBuilder(const std::vector<PollutionSourceParameters>& parameters);
+    // The same, each already read as `read` says (ReadParameterTexts), in their order.
+    PollutionSourceBuilder(const std::vector<PollutionSourceParameters>& parameters,
+                           const std::vector<ReadParameters>& read);
 
     // The data row `row` (as the summary numbers it) with its texts and run.
     void Add(std::size_t row, const StationInputs& typed, const StationOutcome& outcome);

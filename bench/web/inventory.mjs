@@ -7,7 +7,11 @@
 // (JavaScript heap, the core's memory, the document) as rows grow. Each
 // measurement in a fresh browser context, so that no stored table carries over.
 //
-//   node bench/web/inventory.mjs [site folder] [edit,import,memory]
+// With "sources": the same at 1,000 posts in 100 sources of pollution (an
+// edited post, the sources' tab, an edited η), and the 10,000-row import with
+// those sources against the same rows without them.
+//
+//   node bench/web/inventory.mjs [site folder] [edit,import,memory,sources]
 import {mkdtemp, rm, writeFile} from "node:fs/promises";
 import {tmpdir} from "node:os";
 import {join} from "node:path";
@@ -43,9 +47,9 @@ async function freshPage() {
 }
 
 // Resolves when the file's rows are shown: the import's mark, then a frame.
-async function importRows(page, count) {
-    const path = join(folder, `stations-${count}.csv`);
-    await writeFile(path, stations(count));
+async function importRows(page, count, name = "stations", text = stations(count)) {
+    const path = join(folder, `${name}-${count}.csv`);
+    await writeFile(path, text);
     await page.evaluate(() => {
         window.importDrawn = new Promise((resolve) => {
             new PerformanceObserver((list, observer) => {
@@ -75,6 +79,46 @@ async function memory(page) {
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor(values.length / 2)];
 const mb = (bytes) => `${(bytes / 1048576).toFixed(1)} MB`;
 const ms = (values) => `median ${median(values).toFixed(1)} ms, worst ${Math.max(...values).toFixed(1)} ms`;
+const percentile90 = (values) => [...values].sort((a, b) => a - b)[Math.ceil(values.length * 0.9) - 1];
+const ms90 = (values) => `median ${median(values).toFixed(1)} ms, 90th percentile ${percentile90(values).toFixed(1)} ms`;
+
+// The rows of stations(count), each post in one of `sources` sources of
+// pollution, and their parameters: a name, N and η of two substances.
+function inSources(count, sources) {
+    const number = (i) => String(1 + i % sources).padStart(4, "0");
+    const posts = stations(count).split("\r\n").map((line, i) =>
+        line === "" ? line : line.replace(";", i === 0 ? ";pollution_source;" : `;${number(i)};`));
+    const parameters = ["pollution_source;name;simultaneous;cleaning_0143;cleaning_0123"];
+    for (let i = 0; i < sources; ++i) parameters.push(`${number(i + 1)};Труба ${i + 1};${1 + i % 3};37,5;${i % 90}`);
+    return {posts: posts.join("\r\n"), parameters: parameters.join("\r\n") + "\r\n"};
+}
+
+// A fresh page whose inventory keeps the parameters of `sources` sources.
+async function pageWithParameters(count, sources) {
+    const page = await freshPage();
+    const path = join(folder, `parameters-${sources}.csv`);
+    await writeFile(path, inSources(count, sources).parameters);
+    await (await page.$("#importSources")).uploadFile(path);
+    await page.waitForFunction(() => performance.getEntriesByName("korvel-imported").length > 0);
+    return page;
+}
+
+// Enter in the editor of `table`, or a click on the tab of the sources when
+// none is given: the time to the end of the next frame, and of it the key's
+// or the click's handling.
+async function untilFrameEnd(page, table) {
+    return page.evaluate((table) => new Promise((resolve) => {
+        const started = performance.now();
+        if (table) {
+            document.querySelector(`${table} .editor`).dispatchEvent(
+                new KeyboardEvent("keydown", {key: "Enter", bubbles: true, cancelable: true}));
+        } else {
+            document.getElementById("pollutionSourcesTab").click();
+        }
+        const handled = performance.now() - started;
+        requestAnimationFrame(() => setTimeout(() => resolve([performance.now() - started, handled]), 0));
+    }), table);
+}
 
 try {
     if (parts.includes("edit")) {
@@ -87,7 +131,7 @@ try {
         // the storage write that follows it.
         const shown = [], work = [], handled = [], saved = [];
         for (let i = 0; i < 60; ++i) {
-            await page.click(`#sourcesTable tbody tr:nth-child(${2 + (i % 10)}) td.col2`);
+            await page.click(`#sourcesTable tbody tr:nth-child(${2 + (i % 10)}) td.col3`);
             await page.keyboard.type(`${100 + i}`);
             const times = await page.evaluate(() => new Promise((resolve) => {
                 performance.clearMeasures("korvel-saved");
@@ -125,6 +169,53 @@ try {
             await page.done();
         }
         console.log(`import of 10,000 rows: ${ms(imports)}; target: 1,000 ms`);
+    }
+
+    if (parts.includes("sources")) {
+        // 1,000 posts in 100 sources of pollution with their parameters: a
+        // post's consumption typed, Enter to the end of the frame (the core
+        // computes the post, its source and both totals at once; its row and
+        // the posts' totals are drawn); the sources' tab shown (their rows and
+        // totals drawn from the core); a source's η typed, Enter to the end of
+        // the frame (its row and the totals of M drawn).
+        const page = await pageWithParameters(1000, 100);
+        await importRows(page, 1000, "sources", inSources(1000, 100).posts);
+        const times = {post: [], tab: [], eta: []}, handled = {post: [], tab: [], eta: []};
+        const keep = (what, [time, handling]) => {
+            times[what].push(time);
+            handled[what].push(handling);
+        };
+        for (let i = 0; i < 60; ++i) {
+            await page.click("#postsTab");
+            await page.click(`#sourcesTable tbody tr:nth-child(${2 + (i % 10)}) td.col3`);
+            await page.keyboard.type(`${100 + i}`);
+            keep("post", await untilFrameEnd(page, "#sourcesTable"));
+            keep("tab", await untilFrameEnd(page, null));
+            await page.click(`#pollutionSourcesTable tbody tr:nth-child(${2 + (i % 10)}) td.col2`);
+            await page.keyboard.type(`${i % 100}`);
+            keep("eta", await untilFrameEnd(page, "#pollutionSourcesTable"));
+        }
+        console.log("1,000 posts in 100 sources of pollution, from Enter (or the click) to the end of the next frame,");
+        console.log("and of it the key's (the click's) handling: the core's work and the page's script:");
+        const line = (what, text) => console.log(`  ${text}: ${ms90(times[what])}; handled: ${ms90(handled[what])}`);
+        line("post", "a post edited (its row, its source, both totals; target: one frame, 16 ms)");
+        line("tab", "the sources' tab shown");
+        line("eta", "a source's η edited (its row, the totals of M)");
+        await page.done();
+
+        // 10,000 posts imported in 100 sources with their parameters kept,
+        // against the same posts without the column; the two take turns.
+        const withSources = [], without = [];
+        for (let i = 0; i < 5; ++i) {
+            const plain = await freshPage();
+            without.push(await importRows(plain, 10000));
+            await plain.done();
+            const page = await pageWithParameters(10000, 100);
+            withSources.push(await importRows(page, 10000, "sources", inSources(10000, 100).posts));
+            await page.done();
+        }
+        console.log(`import of 10,000 rows in 100 sources of pollution: ${ms(withSources)}; without them: ${ms(without)}; ` +
+                    `added ${((median(withSources) / median(without) - 1) * 100).toFixed(1)} %; target: at most 10 %`);
     }
 
     if (parts.includes("memory")) {

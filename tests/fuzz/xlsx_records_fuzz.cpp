@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Arbitrary bytes as a workbook, and as the sheet of a workbook otherwise
-// sound: the reader either gives the rows of a stations table or reports bad
-// input, and never crashes.
+// sound: the reader either gives the rows of a stations table (and the
+// parameters of a second sheet) or reports bad input, and never crashes.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,6 +18,7 @@ void ReadAll(const std::string& bytes) {
         korvel::StationRow row;
         while (table.Next(row)) {
         }
+        korvel::ReadWorkbookParameters(bytes, "f.xlsx", true, ',');
     } catch (const korvel::StationsError&) {
     }
 }
