@@ -15,7 +15,7 @@ namespace {
 // The widths of the posts' columns (kStationColumns) and of the parameters'
 // first three; η takes the last.
 constexpr std::array<double, kStationColumns.size()> kPostWidths{28, 16, 14, 13, 8, 9, 7, 15};
-constexpr std::array<double, 4> kParameterWidths{16, 28, 13, 15};
+constexpr std::array<double, 4> kParameterWidths{16, 34, 13, 15};
 
 // A typed text as the cell that reads back as it: numbers where the reader
 // gives back the same digits with `point`, texts otherwise.

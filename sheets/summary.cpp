@@ -126,7 +126,7 @@ private:
             sheet_.EndRow();
         }
         sheet_.EndRow();
-        static constexpr std::array<double, 12> kWidths{16, 28, 7, 12, 36, 8, 40, 15, 17, 16, 15, 15};
+        static constexpr std::array<double, 12> kWidths{16, 34, 7, 12, 46, 8, 46, 15, 17, 16, 15, 15};
         const std::vector<std::string_view> names = PollutionSourceColumns();
         std::vector<SheetColumn> columns;
         for (std::size_t i = 0; i < names.size(); ++i) columns.push_back({names[i], kWidths.at(i)});
