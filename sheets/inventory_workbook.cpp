@@ -16,6 +16,10 @@ namespace {
 // first three; η takes the last.
 constexpr std::array<double, kStationColumns.size()> kPostWidths{28, 16, 14, 13, 8, 9, 7, 15};
 constexpr std::array<double, 4> kParameterWidths{16, 34, 13, 15};
+// Texts before it (source, pollution_source, brand), numbers from it on;
+// the last, hours per year, read with the separator in use.
+constexpr std::size_t kFirstNumber = 3;
+static_assert(kStationColumns[kFirstNumber] == "consumption" && kStationColumns.back() == "hours_per_year");
 
 // A typed text as the cell that reads back as it: numbers where the reader
 // gives back the same digits with `point`, texts otherwise.
@@ -45,7 +49,7 @@ void Posts(XlsxSheet& sheet, std::size_t rows, const std::function<const Station
         for (std::size_t c = 0; c < kStationColumns.size(); ++c) {
             const std::string& text = typed.*kStationFields[c];
             blank = blank && text.empty();
-            if (c <= kPollutionSourceColumn + 1) {  // source, pollution_source, brand
+            if (c < kFirstNumber) {
                 text.empty() ? sheet.Empty() : sheet.Text(text);
             } else {
                 TypedCell(sheet, text, c + 1 == kStationColumns.size() ? separator : '.');
