@@ -35,7 +35,9 @@ void TypedCell(XlsxSheet& sheet, const std::string& text, char point) {
 
 void Header(XlsxSheet& sheet, const auto& names, const auto& widths) {
     std::vector<SheetColumn> columns;
-    for (std::size_t i = 0; i < names.size(); ++i) columns.push_back({names[i], widths[std::min(i, widths.size() - 1)]});
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        columns.push_back({names[i], widths[std::min(i, widths.size() - 1)]});
+    }
     sheet.Header(columns);
 }
 

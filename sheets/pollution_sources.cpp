@@ -366,7 +366,9 @@ PollutionSourceParameters ParametersOf(const CsvRecord& record, const std::vecto
     const auto text = [&](std::size_t field) {
         if (!at[field]) return std::string();
         std::string read = record.fields[*at[field]];
-        if (field >= kFirstCleaning && source.NumberCell(*at[field])) std::replace(read.begin(), read.end(), '.', separator);
+        if (field >= kFirstCleaning && source.NumberCell(*at[field])) {
+            std::replace(read.begin(), read.end(), '.', separator);
+        }
         return read;
     };
     typed.number = text(kNumber);

@@ -82,7 +82,8 @@ std::optional<ExactNumber> ExactNumberOf(std::string_view text, char point) {
                                         [](char c) { return c >= '0' && c <= '9'; });
     };
     const bool fraction = stop != std::string::npos;
-    if (digits.size() > kLongestNumber || !isDigits(first, fraction ? stop : digits.size()) || (fraction && !isDigits(stop + 1, digits.size()))) {
+    if (digits.size() > kLongestNumber || !isDigits(first, fraction ? stop : digits.size()) ||
+        (fraction && !isDigits(stop + 1, digits.size()))) {
         return std::nullopt;
     }
     const double value = ToNumber(digits, '.');

@@ -318,7 +318,8 @@ std::optional<WorkbookSheet> ReadWorkbookSheet(std::string_view bytes, std::stri
         std::vector<std::pair<std::string, std::string>> sheets;  // name and relationship, in order
         XmlHandlers handlers;
         handlers.start = [&](std::string_view element, const Attributes& a) {
-            if (element == "sheet") sheets.emplace_back(Attribute(a, "name"), Attribute(a, std::string(kRelationshipNs) + "|id"));
+            if (element != "sheet") return;
+            sheets.emplace_back(Attribute(a, "name"), Attribute(a, std::string(kRelationshipNs) + "|id"));
         };
         ParseXml(book.Part(workbook), workbook, handlers);
         if (position >= sheets.size()) return std::nullopt;

@@ -206,7 +206,7 @@ try {
         // 10,000 posts imported in 100 sources with their parameters kept,
         // against the same posts without the column; the two take turns.
         const withSources = [], without = [];
-        for (let i = 0; i < 5; ++i) {
+        for (let i = 0; i < 7; ++i) {
             const plain = await freshPage();
             without.push(await importRows(plain, 10000));
             await plain.done();
