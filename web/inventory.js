@@ -434,9 +434,8 @@ function refreshBoth(row) {
     sourcesSheet.refresh(row === undefined ? undefined : 0);
 }
 
-// The posts or the sources of pollution (`sources`); the table shown is
-// drawn from the core anew, as edits of the other change it. The row
-// buttons that only posts have are off in the other.
+// The posts or the sources of pollution (`sources`). The row buttons that
+// only posts have are off in the other.
 function showTab(sources) {
     const tabs = [["postsTab", "sheet", sheet], ["pollutionSourcesTab", "pollutionSourcesSheet", sourcesSheet]];
     tabs.forEach(([tab, panel], i) => {
@@ -447,7 +446,6 @@ function showTab(sources) {
         document.getElementById(panel).hidden = !selected;
     });
     for (const id of ["addRow", "duplicateRow", "showRowReport"]) document.getElementById(id).disabled = sources;
-    shownSheet().refresh();
 }
 
 // Clicks and the arrow keys between the tabs, as a tab list is used.
@@ -455,8 +453,10 @@ function tabs() {
     const ids = ["postsTab", "pollutionSourcesTab"];
     ids.forEach((id, i) => {
         const tab = document.getElementById(id);
+        // The table shown is drawn from the core anew, as edits of the other change it.
         tab.addEventListener("click", () => {
             showTab(i === 1);
+            shownSheet().refresh();
             shownSheet().focus();
         });
         tab.addEventListener("keydown", (event) => {
