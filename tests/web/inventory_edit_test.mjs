@@ -53,6 +53,15 @@ async function withContext(body) {
     }
 }
 
+// A tab with the example's rows imported, in a context of its own.
+function withExample(body) {
+    return withContext(async (context) => {
+        const page = await openTab(context);
+        await importFile(page, EXAMPLE);
+        await body(page);
+    });
+}
+
 const cell = (row, column) => `#sourcesTable tbody tr[data-row='${row}'] td.col${column}`;
 const texts = (page, rows = 99) => page.$$eval("#sourcesTable tbody tr", (trs, n) =>
     trs.slice(0, n).map((tr) => [...tr.cells].slice(1).map((td) => td.textContent)), rows);
@@ -140,9 +149,7 @@ test("two tabs of one inventory keep each other's edits", async () => {
 });
 
 test("a block copies as a spreadsheet copies it, pastes back the same, and its paste is undone and redone", async () => {
-    await withContext(async (context) => {
-        const page = await openTab(context);
-        await importFile(page, EXAMPLE);
+    await withExample(async (page) => {
         // A name with a quote and a line break, from a spreadsheet's clipboard.
         await page.click(cell(2, 0));
         await toClipboard(page, "\"Цех \"\"Б\"\"\nпролет 2\"\r\n");
@@ -175,9 +182,7 @@ test("a block copies as a spreadsheet copies it, pastes back the same, and its p
 });
 
 test("one value pasted fills the selection, Ctrl+D fills down, Delete clears; each undone", async () => {
-    await withContext(async (context) => {
-        const page = await openTab(context);
-        await importFile(page, EXAMPLE);
+    await withExample(async (page) => {
         const before = await texts(page);
         const column = (rows, c) => rows.map((r) => r[c]);
         // Consumption and hours of rows 1 to 3.
@@ -208,9 +213,7 @@ test("one value pasted fills the selection, Ctrl+D fills down, Delete clears; ea
 });
 
 test("an import that replaced the rows is undone and redone", async () => {
-    await withContext(async (context) => {
-        const page = await openTab(context);
-        await importFile(page, EXAMPLE);
+    await withExample(async (page) => {
         const example = await texts(page);
         const other = join(scratch, "other.csv");
         await writeFile(other, "source;brand;consumption;hours;minutes;days\nЦех 9;УОНИ 13/45;10;1;0;20\n");
