@@ -302,7 +302,7 @@ class Sheet {
         } else {
             if (x < left + view.fixed) left = x - view.fixed;
             const right = x + columns[active.column].px;
-            if (right > left + view.width) left = this.firstWholeColumn(right - view.width);
+            if (right > left + view.width) left = Math.min(this.firstWholeColumn(right - view.width), x - view.fixed);
         }
         this.scrollTo(top, left);
         this.render();
