@@ -223,7 +223,11 @@ void Inventory::ForgetHistory() {
 }
 
 CellBlock Inventory::Paste(std::size_t row, std::size_t column, std::string_view text, const RowView& view) {
-    std::vector<CsvRecord> records = ClipboardRecords(text);
+    return PasteRecords(row, column, ClipboardRecords(text), view);
+}
+
+CellBlock Inventory::PasteRecords(std::size_t row, std::size_t column, std::vector<CsvRecord> records,
+                                  const RowView& view) {
     const std::size_t shown = view.Size(rows_.size());
     const std::size_t count = view.All() ? records.size() : std::min(records.size(), shown - std::min(row, shown));
     CellBlock block{row, column, count, 0};
@@ -246,12 +250,12 @@ CellBlock Inventory::Paste(std::size_t row, std::size_t column, std::string_view
 }
 
 CellBlock Inventory::PasteInto(const CellBlock& block, std::string_view text, const RowView& view) {
-    const std::vector<CsvRecord> records = ClipboardRecords(text);
+    std::vector<CsvRecord> records = ClipboardRecords(text);
     if (records.size() == 1 && records[0].fields.size() == 1 && block.rows * block.columns > 1) {
         Fill(block, records[0].fields[0], view);
         return Within(block, view);
     }
-    return Paste(block.row, block.column, text, view);
+    return PasteRecords(block.row, block.column, std::move(records), view);
 }
 
 CellBlock Inventory::Within(CellBlock block, const RowView& view) const {

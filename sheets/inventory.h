@@ -273,6 +273,9 @@ private:
     };
     using SourceText = std::function<std::optional<std::string>(std::size_t, std::size_t)>;
 
+    // Paste and PasteSources of the records of the clipboard's text.
+    CellBlock PasteRecords(std::size_t row, std::size_t column, std::vector<CsvRecord> records, const RowView& view);
+    CellBlock PasteSourceRecords(std::size_t row, std::size_t column, const std::vector<CsvRecord>& records);
     void Compute(InventoryRow& row) const;
     void Recount();
     void RecountSources();

@@ -34,6 +34,13 @@ bool NoParameters(const PollutionSourceParameters& typed) {
            std::all_of(typed.cleaning.begin(), typed.cleaning.end(), [](const std::string& t) { return t.empty(); });
 }
 
+// The same parameters typed for the same numbers.
+bool SameTexts(const std::vector<PollutionSourceParameters>& a, const std::vector<PollutionSourceParameters>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.number == y.number && x.name == y.name && x.simultaneous == y.simultaneous && x.cleaning == y.cleaning;
+    });
+}
+
 // Why the parameters cannot be applied, named by their column, or nothing;
 // `read` has what they mean.
 std::string FaultOf(const PollutionSourceParameters& typed, ReadParameters& read) {
@@ -153,6 +160,8 @@ void Inventory::EditSources(const std::string& label, CellBlock block, const Sou
         }
     }
     std::erase_if(parameters_, NoParameters);
+    // Cells that hold no parameter (computed ones, the posts of none) take no text: no step.
+    if (SameTexts(parameters_, *change.parameters)) return;
     Done(std::move(change), 0);
 }
 
@@ -161,7 +170,10 @@ void Inventory::SetSource(std::size_t row, std::size_t column, std::string text)
 }
 
 CellBlock Inventory::PasteSources(std::size_t row, std::size_t column, std::string_view text) {
-    const std::vector<CsvRecord> records = ClipboardRecords(text);
+    return PasteSourceRecords(row, column, ClipboardRecords(text));
+}
+
+CellBlock Inventory::PasteSourceRecords(std::size_t row, std::size_t column, const std::vector<CsvRecord>& records) {
     std::size_t width = 0;
     for (const CsvRecord& record : records) width = std::max(width, record.fields.size());
     CellBlock block = Clamp({row, column, records.size(), width}, entries_.size(), PollutionSourceViewColumns().size());
@@ -209,7 +221,7 @@ CellBlock Inventory::PasteSourcesInto(const CellBlock& block, std::string_view t
         filled.sources = true;
         return filled;
     }
-    return PasteSources(block.row, block.column, text);
+    return PasteSourceRecords(block.row, block.column, records);
 }
 
 std::string Inventory::SourceBlockText(const CellBlock& block) const {

@@ -261,13 +261,18 @@ function printAll() {
     print();
 }
 
-function buttons() {
-    const on = (id, action) => document.getElementById(id).addEventListener("click", action);
-    const change = (f) => () => {
-        f();
-        notice = "";
-        saveSoon();
-    };
+const on = (id, action) => document.getElementById(id).addEventListener("click", action);
+
+// An action that changes the table: the change stored, and the last notice gone.
+const change = (action) => () => {
+    action();
+    notice = "";
+    saveSoon();
+};
+
+// Rows added, duplicated and deleted; in the sources of pollution, the
+// parameters of the current one deleted.
+function rowButtons() {
     on("addRow", change(() => {
         core.insert(sheet.activeRow() + 1, 1);
         sheet.refresh();
@@ -278,14 +283,17 @@ function buttons() {
         sheet.refresh();
         sheet.moveTo(sheet.activeRow() + 1, 0);
     }));
-    // In the sources of pollution, the parameters of the current one.
     on("deleteRow", change(() => {
         const grid = shownSheet();
         (grid === sheet ? core : core.sources).remove(grid.activeRow(), 1);
         refreshBoth();
         grid.focus();
     }));
-    // The table the change was in is shown.
+    on("showRowReport", () => showReport(sheet.activeRow()));
+}
+
+// Undo and redo: the table the change was in is shown.
+function historyButtons() {
     for (const id of ["undo", "redo"]) {
         on(id, change(() => {
             const block = core[id]();
@@ -298,7 +306,10 @@ function buttons() {
             shownSheet().focus();
         }));
     }
-    on("showRowReport", () => showReport(sheet.activeRow()));
+}
+
+// The inventory cleared, a new one, another one chosen.
+function inventoryButtons() {
     on("clearInventory", async () => {
         const choice = await ask(`Удалить все строки перечня «${name}»?`,
             [["clear", "Очистить"], ["cancel", "Отмена"]]);
@@ -317,6 +328,10 @@ function buttons() {
         saveNow();
         restore(event.target.value);
     });
+}
+
+// The separator, the filter and the emission columns shown.
+function viewOptions() {
     separatorBox().addEventListener("change", change(() => {
         core.setSeparator(separatorBox().value);
         refreshBoth();
@@ -331,7 +346,10 @@ function buttons() {
     document.getElementById("emissionColumns").addEventListener("change", (event) => {
         for (const grid of [sheet, sourcesSheet]) grid.showEmissions(event.target.value);
     });
-    tabs();
+}
+
+// Files opened, saved and printed.
+function fileButtons() {
     document.getElementById("importSources").addEventListener("change", (event) => importFile(event.target));
     const names = () => core.fileNames(name);
     on("downloadSources", () => save(core.sourcesCsv(), "text/csv", names().sources));
@@ -349,7 +367,13 @@ function buttons() {
     on("downloadRowReport", () => {
         if (shownRow !== null) save(shownRow.report, "text/html", shownRow.name);
     });
-    const shortcuts = (event) => {
+}
+
+// The buttons' shortcuts in the tables: Ctrl+Z, Ctrl+Y (Ctrl+Shift+Z),
+// Ctrl+Delete, Ctrl+Enter, Ctrl+R; and Ctrl+P anywhere, as the browser's own
+// print would print the page as it stands.
+function shortcuts() {
+    const inTable = (event) => {
         const ctrl = event.ctrlKey || event.metaKey;
         if (!ctrl || event.target.classList.contains("editor")) return;
         const key = shortcutKey(event);
@@ -359,28 +383,41 @@ function buttons() {
         event.preventDefault();
         document.getElementById(id).click();
     };
-    for (const id of ["sheet", "pollutionSourcesSheet"]) document.getElementById(id).addEventListener("keydown", shortcuts);
-    // A hidden tab draws no frames; a closed tab or a reload keeps the last edit too.
-    const flush = () => {
-        if (savePending) saveNow();
-    };
-    addEventListener("pagehide", flush);
-    // Another window stored this inventory: its newer table is shown here.
-    addEventListener("storage", (event) => {
-        if (event.key !== STORE + name || event.newValue === null) return;
-        const newer = JSON.parse(event.newValue);
-        if ((newer.revision ?? 0) > revision) adopt(newer);
-    });
-    // The browser's own print would print the page as it stands: the inventory's print instead.
+    for (const id of ["sheet", "pollutionSourcesSheet"]) document.getElementById(id).addEventListener("keydown", inTable);
     addEventListener("keydown", (event) => {
         if ((event.ctrlKey || event.metaKey) && !event.altKey && shortcutKey(event) === "p") {
             event.preventDefault();
             printAll();
         }
     });
+}
+
+// The table kept when the page is hidden or goes away, and another window's newer one shown.
+function storageEvents() {
+    // A hidden tab draws no frames; a closed tab or a reload keeps the last edit too.
+    const flush = () => {
+        if (savePending) saveNow();
+    };
+    addEventListener("pagehide", flush);
     document.addEventListener("visibilitychange", () => {
         if (document.hidden) flush();
     });
+    addEventListener("storage", (event) => {
+        if (event.key !== STORE + name || event.newValue === null) return;
+        const newer = JSON.parse(event.newValue);
+        if ((newer.revision ?? 0) > revision) adopt(newer);
+    });
+}
+
+function buttons() {
+    rowButtons();
+    historyButtons();
+    inventoryButtons();
+    viewOptions();
+    tabs();
+    fileButtons();
+    shortcuts();
+    storageEvents();
 }
 
 // The table of sources as the grid edits it: two columns stay at the left, the source and its ИЗА.
@@ -436,9 +473,8 @@ function refreshBoth(row) {
     sourcesSheet.refresh(row === undefined ? undefined : 0);
 }
 
-// The posts or the sources of pollution (`sources`); the table shown is
-// drawn from the core anew, as edits of the other change it. The row
-// buttons that only posts have are off in the other.
+// The posts or the sources of pollution (`sources`). The row buttons that
+// only posts have are off in the other.
 function showTab(sources) {
     const tabs = [["postsTab", "sheet", sheet], ["pollutionSourcesTab", "pollutionSourcesSheet", sourcesSheet]];
     tabs.forEach(([tab, panel], i) => {
@@ -449,7 +485,6 @@ function showTab(sources) {
         document.getElementById(panel).hidden = !selected;
     });
     for (const id of ["addRow", "duplicateRow", "showRowReport"]) document.getElementById(id).disabled = sources;
-    shownSheet().refresh();
 }
 
 // Clicks and the arrow keys between the tabs, as a tab list is used.
@@ -457,8 +492,10 @@ function tabs() {
     const ids = ["postsTab", "pollutionSourcesTab"];
     ids.forEach((id, i) => {
         const tab = document.getElementById(id);
+        // The table shown is drawn from the core anew, as edits of the other change it.
         tab.addEventListener("click", () => {
             showTab(i === 1);
+            shownSheet().refresh();
             shownSheet().focus();
         });
         tab.addEventListener("keydown", (event) => {

@@ -91,10 +91,25 @@ class Sheet {
         this.fitWidth();
     }
 
+    // The columns shown (G and M may be hidden), and the table's width.
     fitWidth() {
         const showG = this.table.classList.contains("show-g"), showM = this.table.classList.contains("show-m");
-        const shown = this.columns.filter((c) => (c.kind !== "g" || showG) && (c.kind !== "m" || showM));
-        this.table.style.width = `${NUMBER_WIDTH + shown.reduce((sum, c) => sum + c.px, 0)}px`;
+        this.shown = this.columns.map((c) => (c.kind !== "g" || showG) && (c.kind !== "m" || showM));
+        this.table.style.width = `${this.columnStart(this.columns.length)}px`;
+    }
+
+    // Where the column starts in the table.
+    columnStart(column) {
+        let x = NUMBER_WIDTH;
+        for (let c = 0; c < column; ++c) x += this.shown[c] ? this.columns[c].px : 0;
+        return x;
+    }
+
+    // The next column shown from `column` on in the direction `by` (1 or -1).
+    nextShown(column, by) {
+        let c = column + by;
+        while (c >= 0 && c < this.columns.length && !this.shown[c]) c += by;
+        return c >= 0 && c < this.columns.length ? c : column;
     }
 
     newRow() {
@@ -281,16 +296,27 @@ class Sheet {
         if (y < top) top = y;
         const bottom = y + ROW_HEIGHT + view.head + view.foot;
         if (bottom > top + view.height) top = bottom - view.height;
-        const x = NUMBER_WIDTH + columns.slice(0, active.column).reduce((sum, c) => sum + c.px, 0);
+        const x = this.columnStart(active.column);
         if (x < view.fixed) {
             left = 0;
         } else {
             if (x < left + view.fixed) left = x - view.fixed;
             const right = x + columns[active.column].px;
-            if (right > left + view.width) left = right - view.width;
+            if (right > left + view.width) left = Math.min(this.firstWholeColumn(right - view.width), x - view.fixed);
         }
         this.scrollTo(top, left);
         this.render();
+    }
+
+    // Scrolled right to at least `left`: as far as a column starts just
+    // right of the fixed ones, so that none shows cut at the left, as a
+    // spreadsheet scrolls by whole columns.
+    firstWholeColumn(left) {
+        for (let c = 0; c < this.columns.length; ++c) {
+            const start = this.columnStart(c) - this.view.fixed;
+            if (this.shown[c] && start >= left) return start;
+        }
+        return left;
     }
 
     // `extend`: the selection grows to the cell, else it is the cell alone.
@@ -438,8 +464,8 @@ class Sheet {
         const page = Math.max(1, Math.floor(this.sheet.clientHeight / ROW_HEIGHT) - 2);
         const ctrl = event.ctrlKey || event.metaKey;
         const moves = {
-            ArrowUp: [row - 1, column], ArrowDown: [row + 1, column], ArrowLeft: [row, column - 1],
-            ArrowRight: [row, column + 1], PageUp: [row - page, column], PageDown: [row + page, column],
+            ArrowUp: [row - 1, column], ArrowDown: [row + 1, column], ArrowLeft: [row, this.nextShown(column, -1)],
+            ArrowRight: [row, this.nextShown(column, 1)], PageUp: [row - page, column], PageDown: [row + page, column],
             Home: ctrl ? [0, 0] : [row, 0], End: ctrl ? [this.size() - 1, this.inputs - 1] : [row, this.inputs - 1],
         };
         if (moves[event.key]) {
@@ -581,6 +607,12 @@ class Sheet {
         this.table.classList.toggle("show-m", which !== "g");
         this.fitWidth();
         this.measure();
+        // An active cell in a column now hidden moves left to one shown; the focus stays where it is.
+        if (this.shown[this.active.column]) return;
+        this.active.column = this.nextShown(this.active.column, -1);
+        this.anchor = {...this.active};
+        this.reveal();
+        this.markSelection();
     }
 
     activeRow() {

@@ -207,6 +207,11 @@ TEST(Inventory, SourcesFollowThePostsKeepTheirParametersAndTheHistory) {
     table.DeleteSources(0, 1);  // its η goes, and with it the row no post uses
     EXPECT_EQ(table.SourceCount(), 2u);
     EXPECT_EQ(table.Source(0).line.number, "0002");
+    // Cells that hold no parameter take no edit, and no step is kept for one.
+    const std::string latest = table.UndoCaption();
+    table.EraseSources({0, column("posts"), 2, 3});
+    table.SetSource(1, name, "x");  // the posts of none
+    EXPECT_EQ(table.UndoCaption(), latest);
 }
 
 // A whole inventory's workbook reads back as typed, rows and parameters;
