@@ -7,6 +7,8 @@
 #include <QTextTable>
 #include <map>
 
+#include "gui/styled_document.h"
+
 namespace korvel {
 
 namespace {
@@ -94,18 +96,23 @@ private:
     // A table of paragraphs only, copied cell by cell.
     void Table(const QTextTable& source) {
         end_.movePosition(QTextCursor::End);
-        QTextTable* table = end_.insertTable(source.rows(), source.columns(), Detached(source.format()));
+        const bool framed = FramedByCells(source.format());
+        const QTextTableFormat tableFormat = Detached(source.format());
+        QTextTable* table =
+            end_.insertTable(source.rows(), source.columns(), framed ? WithOwnFrame(tableFormat) : tableFormat);
         ForEachCell(source, [&](const QTextTableCell& cell) {
             if (cell.rowSpan() > 1 || cell.columnSpan() > 1)
                 table->mergeCells(cell.row(), cell.column(), cell.rowSpan(), cell.columnSpan());
-            QTextTableCell copy = table->cellAt(cell.row(), cell.column());
-            copy.setFormat(Detached(cell.format()));
-            QTextCursor at = copy.firstCursorPosition();
+            QTextCursor at = table->cellAt(cell.row(), cell.column()).firstCursorPosition();
             bool fresh = true;
             for (auto it = cell.begin(); !it.atEnd(); ++it) {
                 AppendBlock(at, fresh, it.currentBlock(), QBrush());
                 fresh = false;
             }
+            // Set after the paragraphs: in a cell, the first one's character
+            // format is the cell's own.
+            const QTextTableCellFormat format = Detached(cell.format()).toTableCellFormat();
+            table->cellAt(cell.row(), cell.column()).setFormat(framed ? WithoutEdges(format) : format);
         });
         end_.movePosition(QTextCursor::End);
         freshEnd_ = true;  // the empty paragraph after the table

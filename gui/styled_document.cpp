@@ -66,6 +66,43 @@ QTextListFormat::Style MarkerStyle(const Node& list, int depth) {
                                                                : QTextListFormat::ListSquare;
 }
 
+// A table framed alone has a one-pixel solid line round it and none between
+// its cells. Its edge cells draw the line, where Qt's collapsed border would
+// draw it, without that border's cost: it looks at every cell's neighbours,
+// many times a layout. The table's margins make the room outside the line
+// that the collapsed border takes.
+constexpr int kFrameWidth = 1;
+constexpr int kFrameOutside = 1;  // on the top and left; one more on the bottom and right
+constexpr int kFramedByCells = QTextFormat::UserProperty;
+
+void FrameByCells(QTextTableFormat& format) {
+    format.setBorder(0);
+    format.setCellSpacing(0);
+    format.setLeftMargin(kFrameOutside);
+    format.setTopMargin(kFrameOutside);
+    format.setRightMargin(kFrameOutside + kFrameWidth);
+    format.setBottomMargin(kFrameOutside + kFrameWidth);
+    format.setProperty(kFramedByCells, true);
+}
+
+// The line on the outer edges of a cell, inside it, and beside it half a
+// pixel of padding more on the top and left and half a pixel less on the
+// bottom and right: where a collapsed border puts line and text.
+void FrameEdges(QTextTableCellFormat& format, bool top, bool left, bool bottom, bool right, double padding) {
+    using F = QTextTableCellFormat;
+    const auto edge = [&](bool outer, void (F::*width)(qreal), void (F::*style)(QTextFrameFormat::BorderStyle),
+                          void (F::*pad)(qreal), double beside) {
+        if (!outer) return;
+        (format.*width)(kFrameWidth);
+        (format.*style)(QTextFrameFormat::BorderStyle_Solid);  // black, as no brush is set
+        (format.*pad)(padding + beside);
+    };
+    edge(top, &F::setTopBorder, &F::setTopBorderStyle, &F::setTopPadding, 0.5);
+    edge(left, &F::setLeftBorder, &F::setLeftBorderStyle, &F::setLeftPadding, 0.5);
+    edge(bottom, &F::setBottomBorder, &F::setBottomBorderStyle, &F::setBottomPadding, -0.5);
+    edge(right, &F::setRightBorder, &F::setRightBorderStyle, &F::setRightPadding, -0.5);
+}
+
 // The rows and columns of a table's grid, with the cells' spans.
 struct Grid {
     int rows = 0, columns = 0;
@@ -104,6 +141,7 @@ Grid GridOf(const Node& table) {
 QTextTableFormat TableFormat(const htmlview::TableBox& box, Align align) {
     QTextTableFormat format;
     format.setBorder(box.border);
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_Outset);
     format.setCellSpacing(box.cellSpacing);
     format.setCellPadding(box.cellPadding);
     format.setMargin(0);
@@ -115,20 +153,12 @@ QTextTableFormat TableFormat(const htmlview::TableBox& box, Align align) {
     }
     if (align != Align::None) format.setAlignment(AlignmentOf(align));
     if (!box.background.empty()) format.setBackground(QColor(Utf8(box.background)));
-    // A table framed alone has a thin solid line round it and none between
-    // its cells: its cells' outer edges make the frame.
-    if (box.frameOnly) {
-        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-        format.setBorderBrush(Qt::black);
-        format.setBorderCollapse(true);
-    } else {
-        format.setBorderStyle(QTextFrameFormat::BorderStyle_Outset);
-    }
+    if (box.frameOnly) FrameByCells(format);
     return format;
 }
 
-QTextTableCellFormat CellFormat(const Node& cell, Grid::Place place, const Grid& grid, const QTextTableFormat& table,
-                                bool frameOnly) {
+QTextTableCellFormat CellFormat(const Node& cell, Grid::Place place, const Grid& grid,
+                                const htmlview::TableBox& table) {
     QTextTableCellFormat format;
     using VAlign = htmlview::CellBox::VAlign;
     const VAlign v = cell.cell.valign;
@@ -136,15 +166,9 @@ QTextTableCellFormat CellFormat(const Node& cell, Grid::Place place, const Grid&
                                 : v == VAlign::Bottom ? QTextCharFormat::AlignBottom
                                                       : QTextCharFormat::AlignMiddle);
     if (!cell.cell.background.empty()) format.setBackground(QColor(Utf8(cell.cell.background)));
-    if (frameOnly) {
-        const qreal width = table.border();
-        format.setTopBorder(place.row == 0 ? width : 0);
-        format.setLeftBorder(place.column == 0 ? width : 0);
-        format.setBottomBorder(place.row + cell.cell.rowSpan >= grid.rows ? width : 0);
-        format.setRightBorder(place.column + cell.cell.columnSpan >= grid.columns ? width : 0);
-        format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
-        format.setBorderBrush(table.borderBrush());
-    }
+    if (table.frameOnly)
+        FrameEdges(format, place.row == 0, place.column == 0, place.row + cell.cell.rowSpan >= grid.rows,
+                   place.column + cell.cell.columnSpan >= grid.columns, table.cellPadding);
     return format;
 }
 
@@ -278,12 +302,12 @@ private:
         const Grid grid = GridOf(node);
         if (grid.rows == 0 || grid.columns == 0) return;
         QTextTableFormat format = TableFormat(node.table, node.align);
-        format.setTopMargin(pendingTop_);
+        format.setTopMargin(format.topMargin() + pendingTop_);
         pendingTop_ = 0;
         QTextTable* table = cursor_.insertTable(grid.rows, grid.columns, format);
         std::size_t index = 0;
         for (const Node& row : node.children)
-            for (const Node& cell : row.children) Cell(*table, cell, grid, grid.places[index++], node.table.frameOnly);
+            for (const Node& cell : row.children) Cell(*table, cell, grid, grid.places[index++], node.table);
         cursor_ = table->lastCursorPosition();
         cursor_.movePosition(QTextCursor::NextBlock);
         fresh_ = true;  // the empty paragraph after the table
@@ -291,11 +315,11 @@ private:
         lastWasLine_ = false;
     }
 
-    void Cell(QTextTable& table, const Node& cell, const Grid& grid, Grid::Place place, bool frameOnly) {
+    void Cell(QTextTable& table, const Node& cell, const Grid& grid, Grid::Place place, const htmlview::TableBox& box) {
         if (cell.cell.rowSpan > 1 || cell.cell.columnSpan > 1)
             table.mergeCells(place.row, place.column, cell.cell.rowSpan, cell.cell.columnSpan);
         QTextTableCell at = table.cellAt(place.row, place.column);
-        at.setFormat(CellFormat(cell, place, grid, table.format(), frameOnly));
+        at.setFormat(CellFormat(cell, place, grid, box));
         const Builder outer = *this;
         cursor_ = at.firstCursorPosition();
         fresh_ = true;
@@ -320,6 +344,31 @@ private:
 };
 
 }  // namespace
+
+bool FramedByCells(const QTextTableFormat& format) { return format.boolProperty(kFramedByCells); }
+
+QTextTableFormat WithOwnFrame(QTextTableFormat format) {
+    format.clearProperty(kFramedByCells);
+    format.setBorder(kFrameWidth);
+    format.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    format.setBorderBrush(Qt::black);
+    format.setTopMargin(format.topMargin() - kFrameOutside);
+    format.setLeftMargin(0);
+    format.setRightMargin(0);
+    format.setBottomMargin(0);
+    return format;
+}
+
+QTextTableCellFormat WithoutEdges(QTextTableCellFormat format) {
+    for (const int property :
+         {QTextFormat::TableCellTopBorder, QTextFormat::TableCellLeftBorder, QTextFormat::TableCellBottomBorder,
+          QTextFormat::TableCellRightBorder, QTextFormat::TableCellTopBorderStyle,
+          QTextFormat::TableCellLeftBorderStyle, QTextFormat::TableCellBottomBorderStyle,
+          QTextFormat::TableCellRightBorderStyle, QTextFormat::TableCellTopPadding, QTextFormat::TableCellLeftPadding,
+          QTextFormat::TableCellBottomPadding, QTextFormat::TableCellRightPadding})
+        format.clearProperty(property);
+    return format;
+}
 
 void BuildDocument(QTextDocument& document, const htmlview::StyledDocument& styled) {
     document.clear();

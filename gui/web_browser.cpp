@@ -90,8 +90,14 @@ void WebBrowser::Navigate(const std::filesystem::path& file) {
     }
     // Qt's own reading of the markup differs from a browser's: the document
     // is built from the markup as a browser resolves and styles it, with
-    // each table's frame and each raised run as they are drawn.
+    // each table's frame and each raised run as they are drawn. The scroll
+    // bar stays while the report is replaced: clearing the old one would
+    // hide it, and Qt would lay the new one out twice, at the page's width
+    // and again at the narrower width once the bar is back.
+    const Qt::ScrollBarPolicy policy = verticalScrollBarPolicy();
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     BuildDocument(*document(), htmlview::StyleHtml(DecodeWindows1251(shownBytes_).toStdString(), FamilyDrawnFor));
+    setVerticalScrollBarPolicy(policy);
     verticalScrollBar()->setValue(0);
 }
 

@@ -16,12 +16,17 @@
 
 namespace {
 
+// A table draws a frame with a border of its own, or with the outer edges of
+// its cells.
 bool Framed(QTextDocument& document, int position) {
     QTextCursor cursor(&document);
     cursor.setPosition(position);
     const QTextTable* table = cursor.currentTable();
-    return table != nullptr && table->format().border() > 0 &&
-           table->format().borderStyle() != QTextFrameFormat::BorderStyle_None;
+    if (table == nullptr) return false;
+    const QTextTableFormat format = table->format();
+    const QTextTableCellFormat corner = table->cellAt(0, 0).format().toTableCellFormat();
+    return (format.border() > 0 && format.borderStyle() != QTextFrameFormat::BorderStyle_None) ||
+           (corner.leftBorder() > 0 && corner.leftBorderStyle() != QTextFrameFormat::BorderStyle_None);
 }
 
 }  // namespace

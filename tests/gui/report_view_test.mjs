@@ -9,7 +9,7 @@
 //   node report_view_test.mjs build/tests/gui/report_view_runs build/batch/korvel-batch REPORT|CSV...
 import {execFileSync} from "node:child_process";
 import {existsSync} from "node:fs";
-import {mkdtemp, readdir, readFile, rm} from "node:fs/promises";
+import {mkdtemp, readdir, rm} from "node:fs/promises";
 import {tmpdir} from "node:os";
 import {join} from "node:path";
 
@@ -18,9 +18,10 @@ if (!existsSync(chromium)) {
     console.log(`skipped: ${chromium} is not installed`);
     process.exit(77);
 }
-let launchChromium;
+let launchChromium, chromiumRuns;
 try {
     ({launchChromium} = await import("../../web/chromium.mjs"));
+    ({chromiumRuns} = await import("./chromium_runs.mjs"));
 } catch (error) {
     console.error(`puppeteer-core is missing: run (cd web && npm ci) first\n${error.message}`);
     process.exit(1);
@@ -68,58 +69,6 @@ function viewCharacters(report) {
     }));
 }
 
-// Text nodes in document order with their computed style; the family is the
-// one Chromium drew them in.
-async function chromiumCharacters(browser, report) {
-    const bytes = await readFile(report);
-    const page = await browser.newPage();
-    await page.setRequestInterception(true);
-    page.on("request", request => request.url() === "http://report.test/"
-        ? request.respond({status: 200, headers: {"Content-Type": "text/html; charset=windows-1251"}, body: bytes})
-        : request.abort());
-    await page.goto("http://report.test/");
-    const styles = await page.evaluate(() => {
-        const out = [];
-        const walker = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
-        for (let node = walker.nextNode(); node; node = walker.nextNode()) {
-            const range = document.createRange();
-            range.selectNodeContents(node);
-            if (!node.data.trim() || range.getClientRects().length === 0) continue;
-            const style = getComputedStyle(node.parentElement);
-            const table = node.parentElement.closest("table");
-            const edge = table && getComputedStyle(table);
-            out.push({
-                text: node.data,
-                weight: Number(style.fontWeight),
-                italic: style.fontStyle === "italic",
-                size: parseFloat(style.fontSize) / 16,
-                framed: Boolean(edge && !["none", "hidden"].includes(edge.borderTopStyle) &&
-                                parseFloat(edge.borderTopWidth) > 0),
-            });
-        }
-        return out;
-    });
-    // The family drawn: the platform font that drew most of each text node.
-    const session = await page.createCDPSession();
-    await session.send("DOM.enable");
-    await session.send("CSS.enable");
-    const {root} = await session.send("DOM.getDocument", {depth: -1});
-    const texts = [];
-    (function walk(node) {
-        if (node.nodeName === "HEAD") return;
-        if (node.nodeType === 3 && node.nodeValue.trim()) texts.push(node.nodeId);
-        for (const child of node.children ?? []) walk(child);
-    })(root);
-    const drawn = [];
-    for (const nodeId of texts) {
-        const {fonts} = await session.send("CSS.getPlatformFontsForNode", {nodeId});
-        if (fonts.length > 0) drawn.push(fonts.reduce((a, b) => (b.glyphCount > a.glyphCount ? b : a)).familyName);
-    }
-    await page.close();
-    if (drawn.length !== styles.length) throw new Error(`${drawn.length} drawn text nodes, ${styles.length} styled`);
-    return characters(styles.map((style, i) => ({...style, family: drawn[i]})));
-}
-
 // The first differences, each with the characters round it.
 function differences(view, chrome) {
     const found = [];
@@ -140,7 +89,7 @@ const {browser, close} = await launchChromium();
 let failed = false;
 try {
     for (const report of reports) {
-        const found = differences(viewCharacters(report), await chromiumCharacters(browser, report));
+        const found = differences(viewCharacters(report), characters(await chromiumRuns(browser, report)));
         console.log(`${found.length === 0 ? "same" : "DIFFERENT"}: ${report}`);
         for (const line of found) console.log(`  ${line}`);
         failed ||= found.length > 0;
