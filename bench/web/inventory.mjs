@@ -141,18 +141,21 @@ async function pageWithParameters(count, sources) {
 
 // Enter in the editor of `table`, or a click on the tab of the sources when
 // none is given: the time to the end of the next frame, and of it the key's
-// or the click's handling.
+// or the click's handling. The frame is waited for from before the action,
+// so that its end is taken before the storage write that follows it, as the
+// edit above is measured.
 async function untilFrameEnd(page, table) {
     return page.evaluate((table) => new Promise((resolve) => {
-        const started = performance.now();
+        let started, handled;
+        requestAnimationFrame(() => setTimeout(() => resolve([performance.now() - started, handled]), 0));
+        started = performance.now();
         if (table) {
             document.querySelector(`${table} .editor`).dispatchEvent(
                 new KeyboardEvent("keydown", {key: "Enter", bubbles: true, cancelable: true}));
         } else {
             document.getElementById("pollutionSourcesTab").click();
         }
-        const handled = performance.now() - started;
-        requestAnimationFrame(() => setTimeout(() => resolve([performance.now() - started, handled]), 0));
+        handled = performance.now() - started;
     }), table);
 }
 
