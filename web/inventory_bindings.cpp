@@ -70,11 +70,15 @@ const char* State(const InventoryRow& row) {
 
 // How a row of the table of sources reads: "failed" (a parameter cannot be
 // applied), "flagged" (posts that failed are left out of the sums), "unused"
-// (no post names it) or "ok".
-const char* State(const PollutionSourceEntry& entry) {
-    if (!entry.fault.empty()) return "failed";
-    if (!entry.line.failedRows.empty()) return "flagged";
-    return entry.line.assigned && !entry.line.Used() ? "unused" : "ok";
+// (no post names it) or "ok"; then " fixed" for the posts of no source, a row
+// with nothing to type.
+std::string State(const PollutionSourceEntry& entry) {
+    std::string state = !entry.fault.empty()                        ? "failed"
+                        : !entry.line.failedRows.empty()            ? "flagged"
+                        : entry.line.assigned && !entry.line.Used() ? "unused"
+                                                                    : "ok";
+    if (!entry.line.assigned) state += " fixed";
+    return state;
 }
 
 constexpr std::array<const char*, 5> kKinds{"input", "computed", "status", "g", "m"};

@@ -348,7 +348,9 @@ class Sheet {
         const {row, column} = this.active;
         const cell = this.cellElement(row, column);
         if (!cell || column >= this.inputs) return;
-        const original = this.source.rows(row, 1)[0].texts[column];
+        const {state, texts} = this.source.rows(row, 1)[0];
+        if (state.split(" ").includes("fixed")) return;
+        const original = texts[column];
         const element = this.columns[column].width === "list" ? this.choiceEditor(column, original, initial)
             : this.textEditor(initial ?? original);
         element.className = "editor";
