@@ -81,6 +81,11 @@ std::vector<CsvRecord> ClipboardRecords(std::string_view text) {
     return records;
 }
 
+std::optional<std::string> FillingValue(const std::vector<CsvRecord>& records, const CellBlock& block) {
+    if (records.size() != 1 || records[0].fields.size() != 1 || block.rows * block.columns <= 1) return std::nullopt;
+    return records[0].fields[0];
+}
+
 std::size_t RowView::Find(std::size_t row) const {
     return all_ ? row : static_cast<std::size_t>(std::lower_bound(rows_.begin(), rows_.end(), row) - rows_.begin());
 }
@@ -251,8 +256,8 @@ CellBlock Inventory::PasteRecords(std::size_t row, std::size_t column, std::vect
 
 CellBlock Inventory::PasteInto(const CellBlock& block, std::string_view text, const RowView& view) {
     std::vector<CsvRecord> records = ClipboardRecords(text);
-    if (records.size() == 1 && records[0].fields.size() == 1 && block.rows * block.columns > 1) {
-        Fill(block, records[0].fields[0], view);
+    if (const std::optional<std::string> value = FillingValue(records, block)) {
+        Fill(block, *value, view);
         return Within(block, view);
     }
     return PasteRecords(block.row, block.column, std::move(records), view);
@@ -348,9 +353,9 @@ void Inventory::Load(std::string_view bytes, std::string_view name, bool append)
 
 void Inventory::Reload(std::string_view csv, char separator, std::string_view parameters) {
     Change change = Before("изменения из другого окна", 0, rows_.size());
-    change.parameters = parameters_;
     std::istringstream stored{std::string(parameters)};
-    std::vector<PollutionSourceParameters> read = ReadPollutionSourceTexts(stored, "другого окна");
+    // In place before the rows are loaded, so that they are counted with them.
+    change.parameters = std::exchange(parameters_, ReadPollutionSourceTexts(stored, "другого окна"));
     const char before = separator_;
     separator_ = separator;
     std::vector<InventoryRow> kept;
@@ -359,13 +364,12 @@ void Inventory::Reload(std::string_view csv, char separator, std::string_view pa
         Load(csv, "другого окна.csv", false);
     } catch (const StationsError&) {
         rows_.swap(kept);
+        parameters_ = std::move(*change.parameters);
         separator_ = before;
         throw;
     }
     undo_.back() = std::move(change);
     undo_.back().count = rows_.size();
-    parameters_ = std::move(read);
-    Recount();
 }
 
 void Inventory::Clear() {

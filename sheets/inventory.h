@@ -92,6 +92,9 @@ std::string RowsOf(std::size_t count, std::string_view one = " строки", st
 std::string CellsOf(std::size_t count);
 // Tab-separated lines as a spreadsheet copies them.
 std::vector<CsvRecord> ClipboardRecords(std::string_view text);
+// The one value those lines hold, when it is pasted into a selection of
+// several cells, which it then fills; else nothing.
+std::optional<std::string> FillingValue(const std::vector<CsvRecord>& records, const CellBlock& block);
 // `block` cut to `rows` rows and `columns` columns.
 CellBlock Clamp(CellBlock block, std::size_t rows, std::size_t columns);
 // The cells of `cells` as a spreadsheet copies them (Inventory::BlockText),
@@ -136,7 +139,7 @@ public:
     std::vector<std::string> TotalsTexts() const;
     // The totals as printed for the inventory `name`: a heading, then a
     // table whose first row is its captions.
-    std::pair<std::string, std::vector<std::vector<std::string>>> PrintedTotals(std::string_view name) const;
+    PrintedTable PrintedTotals(std::string_view name) const;
     // Cells read only in part, over every row.
     std::size_t PartlyReadCount() const { return partlyRead_; }
 

@@ -215,8 +215,8 @@ void Inventory::FillSourcesDown(CellBlock block) {
 
 CellBlock Inventory::PasteSourcesInto(const CellBlock& block, std::string_view text) {
     const std::vector<CsvRecord> records = ClipboardRecords(text);
-    if (records.size() == 1 && records[0].fields.size() == 1 && block.rows * block.columns > 1) {
-        FillSources(block, records[0].fields[0]);
+    if (const std::optional<std::string> value = FillingValue(records, block)) {
+        FillSources(block, *value);
         CellBlock filled = Clamp(block, entries_.size(), PollutionSourceViewColumns().size());
         filled.sources = true;
         return filled;
