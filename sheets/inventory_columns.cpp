@@ -126,13 +126,14 @@ std::vector<std::string> Inventory::TotalsTexts() const {
     return texts;
 }
 
-std::pair<std::string, std::vector<std::vector<std::string>>> Inventory::PrintedTotals(std::string_view name) const {
-    std::vector<std::vector<std::string>> table{{"Код", "Наименование вещества", "M, т/год"}};
+PrintedTable Inventory::PrintedTotals(std::string_view name) const {
+    PrintedTable printed{"Валовые выбросы предприятия «" + std::string(name) + "», т/год", {},
+                         {{"Код", "Наименование вещества", "M, т/год"}}};
     for (std::size_t i = 0; i < kSubstanceCount; ++i) {
         const Substance& s = SubstanceCatalogue[i];
-        table.push_back({std::string(s.code), std::string(s.name), NumberText(totals_[i], separator_)});
+        printed.rows.push_back({std::string(s.code), std::string(s.name), NumberText(totals_[i], separator_)});
     }
-    return {"Валовые выбросы предприятия «" + std::string(name) + "», т/год", std::move(table)};
+    return printed;
 }
 
 }  // namespace korvel

@@ -95,12 +95,11 @@ void Columns(RecordWriter& out, const std::vector<InventoryColumn>& columns) {
 
 // A printed table: its heading, its notes after their count, then its rows
 // (captions first), each after its count of cells, after their count.
-void Printed(RecordWriter& out, const std::string& heading, const std::vector<std::string>& notes,
-             const std::vector<std::vector<std::string>>& rows) {
-    out.Text(heading).Number(notes.size());
-    for (const std::string& note : notes) out.Text(note);
-    out.Number(rows.size());
-    for (const std::vector<std::string>& row : rows) {
+void Printed(RecordWriter& out, const PrintedTable& printed) {
+    out.Text(printed.heading).Number(printed.notes.size());
+    for (const std::string& note : printed.notes) out.Text(note);
+    out.Number(printed.rows.size());
+    for (const std::vector<std::string>& row : printed.rows) {
         out.Number(row.size());
         for (const std::string& text : row) out.Text(text);
     }
@@ -184,15 +183,9 @@ void AddViewCalls(CallTable& calls) {
     };
     // the inventory's name → the printed totals' heading, then its rows
     // (captions first), each after its count of cells, after their count.
-    calls["printTotals"] = [](RecordReader& in, RecordWriter& out) {
-        const auto [heading, rows] = Table().PrintedTotals(in.Text());
-        Printed(out, heading, {}, rows);
-    };
+    calls["printTotals"] = [](RecordReader& in, RecordWriter& out) { Printed(out, Table().PrintedTotals(in.Text())); };
     // the inventory's name → the printed table of sources (Printed).
-    calls["printSources"] = [](RecordReader& in, RecordWriter& out) {
-        const PrintedTable printed = Table().PrintedSources(in.Text());
-        Printed(out, printed.heading, printed.notes, printed.rows);
-    };
+    calls["printSources"] = [](RecordReader& in, RecordWriter& out) { Printed(out, Table().PrintedSources(in.Text())); };
     // the inventory's name → the names of its sources CSV, summary CSV,
     // summary workbook, reports archive, table of sources of pollution and whole workbook.
     calls["fileNames"] = [](RecordReader& in, RecordWriter& out) {
@@ -279,8 +272,8 @@ void AddEditCalls(CallTable& calls) {
     calls["forgetHistory"] = [](RecordReader&, RecordWriter&) { Table().ForgetHistory(); };
 }
 
-// Files into the table and out of it.
-void AddFileCalls(CallTable& calls) {
+// Files into the table: opened, or as another window stored them.
+void AddOpenCalls(CallTable& calls) {
     // bytes, file name, "1" to append → absent, or the message of a file
     // that cannot be read (with its line and column).
     calls["load"] = [](RecordReader& in, RecordWriter& out) {
@@ -306,6 +299,10 @@ void AddFileCalls(CallTable& calls) {
     };
     // bytes → whether they are a parameters file rather than rows.
     calls["isParameters"] = [](RecordReader& in, RecordWriter& out) { out.Flag(IsPollutionSourceFile(in.Text())); };
+}
+
+// Files made of the table.
+void AddFileCalls(CallTable& calls) {
     calls["parametersCsv"] = [](RecordReader&, RecordWriter& out) { out.Text(Table().ParametersCsv()); };
     calls["sourcesCsv"] = [](RecordReader&, RecordWriter& out) { out.Text(Table().SourcesCsv()); };
     calls["summaryCsv"] = [](RecordReader&, RecordWriter& out) { out.Text(Table().SummaryCsv()); };
@@ -389,6 +386,7 @@ const CallTable& Calls() {
         AddSourceCalls(table);
         AddStateCalls(table);
         AddEditCalls(table);
+        AddOpenCalls(table);
         AddFileCalls(table);
         return table;
     }();
