@@ -476,7 +476,7 @@ function refreshBoth(row) {
 // The posts or the sources of pollution (`sources`). The row buttons that
 // only posts have are off in the other.
 function showTab(sources) {
-    const tabs = [["postsTab", "sheet", sheet], ["pollutionSourcesTab", "pollutionSourcesSheet", sourcesSheet]];
+    const tabs = [["postsTab", "sheet"], ["pollutionSourcesTab", "pollutionSourcesSheet"]];
     tabs.forEach(([tab, panel], i) => {
         const selected = (i === 1) === sources;
         const button = document.getElementById(tab);
