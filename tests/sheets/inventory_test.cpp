@@ -160,6 +160,14 @@ std::string Afresh(const Inventory& table) {
     return fresh.PollutionSourcesCsv();
 }
 
+// The column of the table of sources named `name`.
+std::size_t SourceColumn(std::string_view name) {
+    const auto& columns = PollutionSourceViewColumns();
+    return static_cast<std::size_t>(
+        std::find_if(columns.begin(), columns.end(), [&](const InventoryColumn& c) { return c.name == name; }) -
+        columns.begin());
+}
+
 TEST(Inventory, SourcesFollowThePostsKeepTheirParametersAndTheHistory) {
     Inventory table('.');
     table.Paste(0, 0,
@@ -170,13 +178,8 @@ TEST(Inventory, SourcesFollowThePostsKeepTheirParametersAndTheHistory) {
     ASSERT_EQ(table.SourceCount(), 3u);  // 0001 (as "1" too), 0002, the posts of none
     EXPECT_EQ(table.Source(0).line.posts, 2u);
     EXPECT_FALSE(table.Source(2).line.assigned);
-    const auto column = [](std::string_view name) {
-        const auto& columns = PollutionSourceViewColumns();
-        return static_cast<std::size_t>(std::find_if(columns.begin(), columns.end(),
-                                                     [&](const InventoryColumn& c) { return c.name == name; }) -
-                                        columns.begin());
-    };
-    const std::size_t name = column("name"), simultaneous = column("simultaneous"), eta = column("cleaning_0143");
+    const std::size_t name = SourceColumn("name"), simultaneous = SourceColumn("simultaneous"),
+                      eta = SourceColumn("cleaning_0143");
     const double m = table.Source(0).line.m[0];
     table.SetSource(0, eta, "50");
     table.SetSource(0, name, "Труба 1");
@@ -209,7 +212,7 @@ TEST(Inventory, SourcesFollowThePostsKeepTheirParametersAndTheHistory) {
     EXPECT_EQ(table.Source(0).line.number, "0002");
     // Cells that hold no parameter take no edit, and no step is kept for one.
     const std::string latest = table.UndoCaption();
-    table.EraseSources({0, column("posts"), 2, 3});
+    table.EraseSources({0, SourceColumn("posts"), 2, 3});
     table.SetSource(1, name, "x");  // the posts of none
     EXPECT_EQ(table.UndoCaption(), latest);
 }
