@@ -28,7 +28,11 @@ after(async () => {
     if (scratch) await rm(scratch, {recursive: true, force: true});
 });
 
-const ready = (page) => page.waitForFunction(() => performance.getEntriesByName("korvel-ready").length > 0);
+// Polled on a timer: a tab in the background runs no animation frames, by
+// which puppeteer polls by default, and a reload there may end after the
+// first look.
+const ready = (page) => page.waitForFunction(() => performance.getEntriesByName("korvel-ready").length > 0,
+    {polling: 50});
 
 // A tab of the inventory page in `context`: tabs of one context share the
 // browser's storage, as a user's tabs do.
