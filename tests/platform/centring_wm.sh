@@ -44,9 +44,11 @@ Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/
 pids+=($!)
 wait_for 10 test -s "$work/display"
 export DISPLAY=":$(cat "$work/display")"
-openbox >/dev/null 2>&1 &
+openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
-wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"'
+# On a loaded machine openbox may take a while; if it does not come, say why.
+wait_for 30 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
+    { echo "openbox said:" >&2; cat "$work/openbox.log" >&2; exit 1; }
 
 "$program" &
 korvel=$!
@@ -63,6 +65,11 @@ window_of_size() {
         fi
     done
     return 1
+}
+
+# popup_shown: korvel shows a window besides the input window (the brand list's popup).
+popup_shown() {
+    [ "$(xdotool search --onlyvisible --pid "$korvel" 2>/dev/null | wc -l)" -gt 1 ]
 }
 
 # check_centred NAME ID: the outer rectangle, from the client area and the
@@ -90,7 +97,12 @@ form1=$(window_of_size 549 293)
 check_centred Form1 "$form1"
 
 xdotool windowactivate --sync "$form1"
-xdotool key --clearmodifiers Tab alt+Down Return
+# The list's popup is awaited before Return and its closing before the
+# click: on a loaded machine the click raced the popup and was lost.
+xdotool key --clearmodifiers Tab alt+Down
+wait_for 15 popup_shown
+xdotool key --clearmodifiers Return
+wait_for 15 eval '! popup_shown'
 xdotool mousemove --window "$form1" 280 248 click 1  # Command1
 wait_for 15 window_of_size 632 453
 check_centred Form2 "$(window_of_size 632 453)"
