@@ -2,31 +2,15 @@
 // The inventory page edited as a spreadsheet: two tabs of one inventory,
 // blocks copied, filled and pasted, and their undo. KORVEL_SITE names the built site.
 import assert from "node:assert/strict";
-import {mkdtemp, rm, writeFile} from "node:fs/promises";
-import {tmpdir} from "node:os";
+import {writeFile} from "node:fs/promises";
 import {join} from "node:path";
-import {after, before, test} from "node:test";
+import {test} from "node:test";
 
-import {launchChromium} from "../../web/chromium.mjs";
-import {serveFolder} from "../../web/serve.mjs";
+import {servedSite} from "./served_site.mjs";
 
-const SITE = process.env.KORVEL_SITE;
 const EXAMPLE = new URL("../../examples/stations.csv", import.meta.url).pathname;
 
-let chromium, server, scratch;
-
-before(async () => {
-    assert.ok(SITE, "KORVEL_SITE must name the built site");
-    server = await serveFolder(SITE);
-    chromium = await launchChromium();
-    scratch = await mkdtemp(join(tmpdir(), "korvel-inventory-edit-"));
-});
-
-after(async () => {
-    await chromium?.close();
-    server?.close();
-    if (scratch) await rm(scratch, {recursive: true, force: true});
-});
+const site = servedSite("korvel-inventory-edit-", {KORVEL_SITE: "the built site"});
 
 // Polled on a timer: a tab in the background runs no animation frames, by
 // which puppeteer polls by default, and a reload there may end after the
@@ -39,7 +23,7 @@ const ready = (page) => page.waitForFunction(() => performance.getEntriesByName(
 async function openTab(context) {
     const page = await context.newPage();
     await page.setViewport({width: 1280, height: 800});
-    await page.goto(`http://127.0.0.1:${server.address().port}/inventory.html`);
+    await page.goto(site.url("inventory.html"));
     await ready(page);
     return page;
 }
@@ -47,8 +31,8 @@ async function openTab(context) {
 // Each test in a context of its own, so that no stored table carries over;
 // the page's clipboard is the browser's, as a spreadsheet's is.
 async function withContext(body) {
-    const context = await chromium.browser.createBrowserContext();
-    await context.overridePermissions(`http://127.0.0.1:${server.address().port}`,
+    const context = await site.browser.createBrowserContext();
+    await context.overridePermissions(site.origin,
         ["clipboard-read", "clipboard-write", "clipboard-sanitized-write"]);
     try {
         await body(context);
@@ -219,7 +203,7 @@ test("one value pasted fills the selection, Ctrl+D fills down, Delete clears; ea
 test("an import that replaced the rows is undone and redone", async () => {
     await withExample(async (page) => {
         const example = await texts(page);
-        const other = join(scratch, "other.csv");
+        const other = join(site.scratch, "other.csv");
         await writeFile(other, "source;brand;consumption;hours;minutes;days\nЦех 9;УОНИ 13/45;10;1;0;20\n");
         await importFile(page, other, "Заменить");
         const replaced = await texts(page);

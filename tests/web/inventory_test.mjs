@@ -3,33 +3,18 @@
 // rows. KORVEL_SITE names the built site, KORVEL_BATCH the korvel-batch program.
 import assert from "node:assert/strict";
 import {execFileSync} from "node:child_process";
-import {mkdtemp, readdir, readFile, rm, writeFile} from "node:fs/promises";
-import {tmpdir} from "node:os";
+import {readdir, readFile, rm, writeFile} from "node:fs/promises";
 import {join} from "node:path";
-import {after, before, test} from "node:test";
+import {test} from "node:test";
 import {inflateRawSync} from "node:zlib";
 
-import {downloadFile, launchChromium, pageWithLocale} from "../../web/chromium.mjs";
-import {serveFolder} from "../../web/serve.mjs";
+import {downloadFile, pageWithLocale} from "../../web/chromium.mjs";
+import {servedSite} from "./served_site.mjs";
 
-const SITE = process.env.KORVEL_SITE;
 const BATCH = process.env.KORVEL_BATCH;
 const EXAMPLE = new URL("../../examples/stations.csv", import.meta.url).pathname;
 
-let chromium, server, scratch;
-
-before(async () => {
-    assert.ok(SITE && BATCH, "KORVEL_SITE and KORVEL_BATCH must name the site and korvel-batch");
-    server = await serveFolder(SITE);
-    chromium = await launchChromium();
-    scratch = await mkdtemp(join(tmpdir(), "korvel-inventory-"));
-});
-
-after(async () => {
-    await chromium?.close();
-    server?.close();
-    if (scratch) await rm(scratch, {recursive: true, force: true});
-});
+const site = servedSite("korvel-inventory-", {KORVEL_SITE: "the built site", KORVEL_BATCH: "korvel-batch"});
 
 // A few hundred rows of what engineers type, odd ones included: quotes,
 // delimiters and line breaks in names, formula-like names, a brand not in
@@ -59,8 +44,8 @@ function generatedStations() {
 }
 
 async function openInventory(locale = "ru-RU") {
-    const page = await pageWithLocale(chromium.browser, locale);
-    await page.goto(`http://127.0.0.1:${server.address().port}/inventory.html`);
+    const page = await pageWithLocale(site.browser, locale);
+    await page.goto(site.url("inventory.html"));
     await page.waitForFunction(() => performance.getEntriesByName("korvel-ready").length > 0);
     return page;
 }
@@ -108,25 +93,25 @@ function unzip(bytes) {
 }
 
 test("files from imported rows equal korvel-batch's, in both separators", async () => {
-    const generated = join(scratch, "generated.csv");
+    const generated = join(site.scratch, "generated.csv");
     await writeFile(generated, generatedStations());
     const page = await openInventory();
     for (const input of [EXAMPLE, generated]) {
         for (const separator of [",", "."]) {
             const what = `${input} with ${separator}`;
-            const batch = join(scratch, `batch${separator}`);
+            const batch = join(site.scratch, `batch${separator}`);
             runBatch(input, separator, batch);
             await importInto(page, input, separator);
-            const save = (selector) => downloadFile(chromium.browser, page, selector, scratch);
+            const save = (selector) => downloadFile(site.browser, page, selector, site.scratch);
             const summary = await save("#downloadSummaryCsv");
             assert.equal(summary.name, "summary.csv");
             assert.ok(summary.bytes.equals(await readFile(join(batch, "summary.csv"))), `summary of ${what}`);
 
             // The table written back is read by korvel-batch to the same summary.
             const sources = await save("#downloadSources");
-            const again = join(scratch, "again");
-            await writeFile(join(scratch, "sources.csv"), sources.bytes);
-            runBatch(join(scratch, "sources.csv"), separator, again);
+            const again = join(site.scratch, "again");
+            await writeFile(join(site.scratch, "sources.csv"), sources.bytes);
+            runBatch(join(site.scratch, "sources.csv"), separator, again);
             assert.ok((await readFile(join(again, "summary.csv"))).equals(summary.bytes), `sources of ${what}`);
 
             if (input === generated && separator === ",") {
@@ -145,7 +130,7 @@ test("files from imported rows equal korvel-batch's, in both separators", async 
 test("the summary workbook holds texts as texts and numbers as numbers", async () => {
     const page = await openInventory();
     await importInto(page, EXAMPLE, ",");
-    const book = unzip((await downloadFile(chromium.browser, page, "#downloadSummaryXlsx", scratch)).bytes);
+    const book = unzip((await downloadFile(site.browser, page, "#downloadSummaryXlsx", site.scratch)).bytes);
     const sheet = book.get("xl/worksheets/sheet1.xml").toString();
     // Texts inline (the writer keeps no string table for long sheets), numbers as values.
     const cell = (ref) => {
@@ -204,7 +189,7 @@ test("a number read only in part is marked, says what was read and is counted", 
 
 test("an import error names the file line and the column", async () => {
     const page = await openInventory();
-    const bad = join(scratch, "bad.csv");
+    const bad = join(site.scratch, "bad.csv");
     await writeFile(bad, "source;brand;consumption;hours;minutes;days\nA;\"УОНИ 13/45;1;1;1;1\n");
     await importInto(page, bad, ",");
     const text = await page.$eval("#messageText", (e) => e.textContent);
@@ -314,7 +299,7 @@ async function pagePollutionSources(page, posts, parameters, separator) {
     await page.waitForFunction(() => performance.getEntriesByName("korvel-imported").length > 1 ||
                                      document.getElementById("messageBox").open);
     assert.equal(await page.$eval("#messageBox", (box) => box.open ? box.textContent : ""), "");
-    const save = (selector) => downloadFile(chromium.browser, page, selector, scratch);
+    const save = (selector) => downloadFile(site.browser, page, selector, site.scratch);
     return {csv: await save("#downloadPollutionSourcesCsv"), summary: await save("#downloadSummaryXlsx"),
         inventory: await save("#downloadInventoryXlsx")};
 }
@@ -346,11 +331,11 @@ test("pollution_sources.csv equals korvel-batch's and the summary workbook holds
                    ["generated", generatedPollutionSources()]];
     const page = await openInventory();
     for (const [name, files] of cases) {
-        const posts = join(scratch, `${name}.csv`), parameters = join(scratch, `${name}-iza.csv`);
+        const posts = join(site.scratch, `${name}.csv`), parameters = join(site.scratch, `${name}-iza.csv`);
         await writeFile(posts, files.posts);
         await writeFile(parameters, files.parameters);
         for (const separator of [",", "."]) {
-            const what = `${name} with ${separator}`, batch = join(scratch, "batch");
+            const what = `${name} with ${separator}`, batch = join(site.scratch, "batch");
             runBatch(posts, separator, batch, "--summary-only", "--pollution-sources", parameters);
             runBatch(posts, separator, batch, "--summary-only", "--pollution-sources", parameters, "--summary-format", "xlsx");
             const ours = await pagePollutionSources(page, posts, parameters, separator);
@@ -376,21 +361,21 @@ function assertSameWorkbook(ours, theirs, what) {
 
 test("the whole inventory's workbook goes from the page through korvel-batch back to the page as it was", async () => {
     const files = generatedPollutionSources();
-    const posts = join(scratch, "round.csv"), parameters = join(scratch, "round-iza.csv");
+    const posts = join(site.scratch, "round.csv"), parameters = join(site.scratch, "round-iza.csv");
     await writeFile(posts, files.posts);
     await writeFile(parameters, files.parameters);
     const page = await openInventory();
     const first = await pagePollutionSources(page, posts, parameters, ",");
     assert.equal(first.inventory.name, "Предприятие.xlsx");
-    const book = join(scratch, "Предприятие.xlsx"), batch = join(scratch, "round");
+    const book = join(site.scratch, "Предприятие.xlsx"), batch = join(site.scratch, "round");
     await writeFile(book, first.inventory.bytes);
     runBatch(book, ",", batch, "--summary-only");
     assert.ok((await readFile(join(batch, "pollution_sources.csv"))).equals(first.csv.bytes), "the batch's table");
     await importInto(page, book, ",");
     assert.equal(await page.$eval("#undo", (b) => b.textContent), "Отменить: открытие файла «Предприятие.xlsx»");
-    const again = await downloadFile(chromium.browser, page, "#downloadInventoryXlsx", scratch);
+    const again = await downloadFile(site.browser, page, "#downloadInventoryXlsx", site.scratch);
     assertSameWorkbook(again.bytes, first.inventory.bytes, "the workbook opened again");
-    const csv = await downloadFile(chromium.browser, page, "#downloadPollutionSourcesCsv", scratch);
+    const csv = await downloadFile(site.browser, page, "#downloadPollutionSourcesCsv", site.scratch);
     assert.ok(csv.bytes.equals(first.csv.bytes), "the table of sources opened again");
     await rm(batch, {recursive: true});
     await page.close();

@@ -2,43 +2,28 @@
 // The page end to end in headless Chromium, driven by the control names the
 // window uses. KORVEL_SITE names the built site folder.
 import assert from "node:assert/strict";
-import {mkdtemp, readFile, rm} from "node:fs/promises";
-import {tmpdir} from "node:os";
+import {readFile} from "node:fs/promises";
 import {join} from "node:path";
-import {after, before, test} from "node:test";
+import {test} from "node:test";
 import {pathToFileURL} from "node:url";
 
-import {accessibilityFindings, downloadFile, launchChromium, pageWithLocale} from "../../web/chromium.mjs";
-import {serveFolder} from "../../web/serve.mjs";
+import {accessibilityFindings, downloadFile, pageWithLocale} from "../../web/chromium.mjs";
+import {servedSite} from "./served_site.mjs";
 
 const SITE = process.env.KORVEL_SITE;
 const SINGLE = process.env.KORVEL_SINGLE;
 const GOLDEN = new URL("../report/golden/", import.meta.url);
 const FAILED = "Ошибка в исх. данных";
 
-let chromium;
-let server;
-let downloads;
-
-before(async () => {
-    assert.ok(SITE && SINGLE, "KORVEL_SITE and KORVEL_SINGLE must name the built site folder and one-file page");
-    server = await serveFolder(SITE);
-    chromium = await launchChromium();
-    downloads = await mkdtemp(join(tmpdir(), "korvel-downloads-"));
-});
-
-after(async () => {
-    await chromium?.close();
-    server?.close();
-    if (downloads) await rm(downloads, {recursive: true, force: true});
-});
+const site = servedSite("korvel-downloads-",
+    {KORVEL_SITE: "the built site folder", KORVEL_SINGLE: "the one-file page"});
 
 // from: "http", "file" (the site's index.html) or "single" (the one-file page, from disk).
 async function openPage(locale, from = "http", viewport = {width: 1366, height: 768}) {
-    const page = await pageWithLocale(chromium.browser, locale);
+    const page = await pageWithLocale(site.browser, locale);
     await page.setViewport(viewport);
     const address = {
-        http: `http://127.0.0.1:${server.address().port}/`,
+        http: site.url(),
         file: pathToFileURL(join(SITE, "index.html")).href,
         single: pathToFileURL(SINGLE).href,
     }[from];
@@ -78,7 +63,7 @@ async function closeBox(page) {
 const noBoxOpen = (page) => page.$eval("#messageBox", (b) => !b.open);
 
 // Clicks what saves a file and returns the saved file's name and bytes.
-const download = (page, selector = "#downloadReport") => downloadFile(chromium.browser, page, selector, downloads);
+const download = (page, selector = "#downloadReport") => downloadFile(site.browser, page, selector, site.scratch);
 
 const shownReport = (page) => page.$eval("#WebBrowser1", (frame) => frame.contentDocument?.body?.textContent ?? "");
 
@@ -214,7 +199,7 @@ test("the shown report runs nothing, loads nothing and opens its links in a new 
     const page = await openPage("ru-RU");
     const loaded = [];
     page.on("requestfinished", (request) => loaded.push(request.url()));
-    const probe = `http://127.0.0.1:${server.address().port}/probe.png`;
+    const probe = site.url("probe.png");
     await type(page, "Text7", `<img src="${probe}"><script>parent.document.title = "ran"</script>`);
     await page.select("#Combo1", "УОНИ 13/45");
     await runToReport(page);
@@ -281,7 +266,7 @@ test("the browser's own print gives the shown report alone, as many pages as the
     assert.equal(await pages(page), 1);
     await page.select("#Combo1", "УОНИ 13/45");
     await runToReport(page);
-    const alone = await chromium.browser.newPage();
+    const alone = await site.browser.newPage();
     const golden = await readFile(new URL("worked_daily_comma.htm", GOLDEN));
     await alone.setContent(new TextDecoder("windows-1251").decode(golden));
     const reportPages = await pages(alone);
@@ -314,9 +299,9 @@ test("accessibility: axe finds nothing above minor; every field has a name of it
     assert.equal(new Set(named).size, named.length, named.join(" | "));
     await page.close();
 
-    const noScripts = await chromium.browser.newPage();
+    const noScripts = await site.browser.newPage();
     await noScripts.setJavaScriptEnabled(false);
-    await noScripts.goto(`http://127.0.0.1:${server.address().port}/`);
+    await noScripts.goto(site.url());
     const text = await noScripts.$eval("#Form1", (form) => form.innerText);
     assert.match(text, /нужен JavaScript/);
     assert.doesNotMatch(text, /Загрузка/);
