@@ -289,12 +289,13 @@ Parameters ReadParameters(const Options& options, BatchStreams& streams) {
     Parameters parameters;
     if (!options.pollutionSources.empty()) {
         parameters = {ReadPollutionSourceFile(options.pollutionSources), options.pollutionSources.filename().string()};
+        if (options.quiet) return parameters;  // the workbook would only be warned of
     }
     const std::optional<std::string> book = WorkbookInput(options.input);
     if (!book) return parameters;
     const std::string name = options.input.filename().string();
     if (!options.pollutionSources.empty()) {
-        if (!options.quiet && HasParametersSheet(*book, name)) {
+        if (HasParametersSheet(*book, name)) {
             streams.err << "korvel-batch: предупреждение: параметры ИЗА из книги «" << name
                         << "» не использованы: заданы --pollution-sources\n";
         }

@@ -59,10 +59,9 @@ void Inventory::RecountSources() {
     // Parameters that cannot be applied still give their source its row; it
     // is computed without them and shows nothing computed.
     std::vector<std::string> faults(parameters_.size());
-    std::vector<ReadParameters> read(parameters_.size()), applied(parameters_.size());
+    std::vector<ReadParameters> applied(parameters_.size());
     for (std::size_t i = 0; i < parameters_.size(); ++i) {
-        faults[i] = FaultOf(parameters_[i], read[i]);
-        applied[i] = read[i];
+        faults[i] = FaultOf(parameters_[i], applied[i]);
         if (faults[i].empty()) continue;
         applied[i].simultaneous.reset();
         applied[i].cleaning = {};
@@ -86,7 +85,7 @@ void Inventory::RecountSources() {
         }
         entry.typed = parameters_[p];
         entry.fault = faults[p];
-        if (entry.fault.empty() && line.Used() && read[p].simultaneous && *read[p].simultaneous > line.posts) {
+        if (entry.fault.empty() && line.Used() && applied[p].simultaneous && *applied[p].simultaneous > line.posts) {
             entry.fault = "simultaneous: " + SimultaneousAbovePosts(entry.typed.simultaneous, line.posts);
         }
     }

@@ -36,9 +36,8 @@ std::unique_ptr<RecordSource> XlsxRecords(std::string_view bytes, std::string_vi
 bool HasParametersSheet(std::string_view bytes, std::string_view name);
 
 // The parameters of the sources of pollution on that sheet (nothing when
-// there is none), and how messages
-// name it ("книга.xlsx, лист «Параметры ИЗА»"); read as
-// ReadPollutionSourceRecords reads them. Throws StationsError.
+// there is none), and how messages name it ("книга.xlsx, лист «Параметры
+// ИЗА»"); read as ReadPollutionSourceRecords reads them. Throws StationsError.
 struct WorkbookParameters {
     std::string name;
     std::vector<PollutionSourceParameters> lines;

@@ -352,16 +352,15 @@ function viewOptions() {
 function fileButtons() {
     document.getElementById("importSources").addEventListener("change", (event) => importFile(event.target));
     const names = () => core.fileNames(name);
+    const XLSX = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
     on("downloadSources", () => save(core.sourcesCsv(), "text/csv", names().sources));
     on("downloadSummaryCsv", () => save(core.summaryCsv(), "text/csv", names().summaryCsv));
     // A file the core refuses to make (a parameter of a source that cannot be applied) is said why.
     const offer = ({error, bytes}, type, fileName) => (error === null ? save(bytes, type, fileName) : showBox(error, true));
-    on("downloadSummaryXlsx", () => offer(core.summaryXlsx(name),
-        "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet", names().summaryXlsx));
+    on("downloadSummaryXlsx", () => offer(core.summaryXlsx(name), XLSX, names().summaryXlsx));
     on("downloadPollutionSourcesCsv", () => offer(core.pollutionSourcesCsv(), "text/csv", names().pollutionSources));
     on("downloadReportsZip", () => save(core.reportsZip(), "application/zip", names().reportsZip));
-    on("downloadInventoryXlsx", () => save(core.inventoryXlsx(name),
-        "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet", names().inventoryXlsx));
+    on("downloadInventoryXlsx", () => save(core.inventoryXlsx(name), XLSX, names().inventoryXlsx));
     on("printInventory", printAll);
     document.getElementById("downloadRowReport").hidden = false;
     on("downloadRowReport", () => {
